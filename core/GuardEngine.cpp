@@ -1,0 +1,203 @@
+#include "core/GuardEngine.h"
+
+#include <exception>
+
+#include "core/PathText.h"
+#include "core/RuntimeError.h"
+
+namespace orvalen {
+
+namespace {
+
+class BusyScope {
+public:
+    explicit BusyScope(BusyIndicator* busy) : m_busy(busy) {
+        if (m_busy) m_busy->setBusy(true);
+    }
+    ~BusyScope() {
+        if (m_busy) m_busy->setBusy(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    BusyIndicator* m_busy;
+};
+
+}  // namespace
+
+GuardEngine::GuardEngine(mdlMain& shared, UserPrompt& prompt, RunControl& run)
+    : m_shared(shared), m_prompt(prompt), m_run(run) {}
+
+void GuardEngine::tmrTimer_Timer() {
+    // The pass's message boxes run a nested event loop in which ticks keep
+    // arriving; starting a pass there would clobber the shared values.
+    if (m_inPass) return;
+    m_inPass = true;
+    try {
+        runPass();
+    } catch (...) {
+        m_inPass = false;
+        throw;
+    }
+    m_inPass = false;
+}
+
+void GuardEngine::runPass() {
+    const int n = m_shared.Items.count();  // the bound is fixed for this pass
+    for (int i = 0; i < n; ++i) {
+        m_shared.ItemIndex = static_cast<std::int16_t>(i);
+        if (!processItem()) return;
+    }
+}
+
+template <typename Step>
+bool GuardEngine::attempt(Step&& step) {
+    for (;;) {
+        int number = 0;
+        try {
+            step();
+            return true;
+        } catch (const RuntimeError& e) {
+            number = e.number();
+        } catch (const std::exception&) {
+            number = err::kPathFileAccess;
+        }
+        if (handleFailure(number) == Outcome::EndPass) return false;
+    }
+}
+
+GuardEngine::Outcome GuardEngine::handleFailure(int number) {
+    std::string message;
+    if (number == err::kPathNotFound) message = missingFolderMessage();
+    else if (number == err::kPermissionDenied) message = accessRefusedMessage();
+    else return Outcome::EndPass;
+
+    if (m_prompt.askRetryCancel(message) == UserPrompt::Answer::Retry) return Outcome::Done;
+    m_run.Stop();
+    return Outcome::EndPass;
+}
+
+std::string GuardEngine::missingFolderMessage() const {
+    // Name the real folder of the source: a folder item's own path, or the
+    // folder that holds a file item's file.
+    const std::string& source = m_shared.SourcePath;
+    const std::string folder = m_itemIsFile ? path::GetParentFolderName(source) : source;
+    return "The source folder " + folder +
+           " does not exist. Create the folder yourself and click Retry, or click Cancel to end "
+           "execution.";
+}
+
+std::string GuardEngine::accessRefusedMessage() const {
+    return "The destination file " + m_shared.DestinationPath +
+           " is in use, or you do not have access to the destination path.";
+}
+
+bool GuardEngine::processItem() {
+    mdlMain& s = m_shared;
+    const int row = s.ItemIndex;
+    if (!attempt([&] { s.SourcePath = s.Items.source(row); })) return false;
+    if (!attempt([&] { s.DestinationPath = s.Items.destination(row); })) return false;
+    if (!attempt([&] { m_itemIsFile = s.Items.ItemIsFile(row); })) return false;
+    return m_itemIsFile ? fileBranch() : folderBranch();
+}
+
+bool GuardEngine::fileBranch() {
+    mdlMain& s = m_shared;
+    // The source is opened first: a source that cannot be opened fails the item
+    // even when its copy is intact.
+    if (!attempt([&] { s.SourceFile = s.FileSys().GetFile(s.SourcePath); })) return false;
+    FindName();
+    s.DestinationPath += s.ItemName;
+
+    bool exists = false;
+    if (!attempt([&] { exists = s.FileSys().FileExists(s.DestinationPath); })) return false;
+    if (exists) {
+        if (!attempt([&] { s.DestFile = s.FileSys().GetFile(s.DestinationPath); })) return false;
+        bool differ = false;
+        if (!attempt([&] {
+                differ = s.FileSys().Size(s.DestFile) != s.FileSys().Size(s.SourceFile);
+            }))
+            return false;
+        if (differ && !attempt([&] { CopyFile(); })) return false;
+        return true;
+    }
+
+    bool parentMissing = false;
+    if (!attempt([&] {
+            auto& fs = s.FileSys();
+            parentMissing = !fs.FolderExists(fs.GetParentFolderName(s.DestinationPath));
+        }))
+        return false;
+    if (parentMissing && !attempt([&] { CreateDestinationFolder(); })) return false;
+    return attempt([&] { CopyFile(); });
+}
+
+bool GuardEngine::folderBranch() {
+    mdlMain& s = m_shared;
+    if (!attempt([&] { s.SourceFolder = s.FileSys().GetFolder(s.SourcePath); })) return false;
+    FindName();
+    s.DestinationPath += s.ItemName;
+
+    bool exists = false;
+    if (!attempt([&] { exists = s.FileSys().FolderExists(s.DestinationPath); })) return false;
+    if (exists) {
+        if (!attempt([&] { s.DestFolder = s.FileSys().GetFolder(s.DestinationPath); }))
+            return false;
+        bool differ = false;
+        if (!attempt([&] {
+                differ = s.FileSys().Size(s.DestFolder) != s.FileSys().Size(s.SourceFolder);
+            }))
+            return false;
+        if (differ && !attempt([&] { CopyFolder(); })) return false;
+        return true;
+    }
+
+    bool parentMissing = false;
+    if (!attempt([&] {
+            auto& fs = s.FileSys();
+            parentMissing = !fs.FolderExists(fs.GetParentFolderName(s.DestinationPath));
+        }))
+        return false;
+    if (parentMissing && !attempt([&] { CreateDestinationFolder(); })) return false;
+    return attempt([&] { CopyFolder(); });
+}
+
+void GuardEngine::FindName() {
+    const std::string& source = m_shared.SourcePath;
+    const auto p = source.rfind(path::kSeparator);
+    // Without a separator the name stays what it was.
+    if (p != std::string::npos) m_shared.ItemName = source.substr(p + 1);
+}
+
+void GuardEngine::CopyFile() {
+    BusyScope busy(m_busy);
+    m_shared.FileSys().Copy(m_shared.SourceFile, m_shared.DestinationPath);
+}
+
+void GuardEngine::CopyFolder() {
+    BusyScope busy(m_busy);
+    m_shared.FileSys().Copy(m_shared.SourceFolder, m_shared.DestinationPath);
+}
+
+void GuardEngine::CreateDestinationFolder() {
+    mdlMain& s = m_shared;
+    FileSystem& fs = s.FileSys();
+    auto& levels = s.PathLevels;
+    const int top = static_cast<int>(levels.size()) - 1;  // 100
+
+    levels[0] = s.DestinationPath;
+    int level = 0;
+    for (;;) {
+        std::string parent = fs.GetParentFolderName(levels[static_cast<std::size_t>(level)]);
+        if (fs.FolderExists(parent)) break;
+        // No ancestor at all (a missing volume) ends here, before anything is created.
+        if (level + 1 > top)
+            throw RuntimeError(err::kSubscriptOutOfRange,
+                               "more than 100 missing folders above " + s.DestinationPath);
+        levels[static_cast<std::size_t>(++level)] = std::move(parent);
+    }
+    for (int k = level; k >= 1; --k) fs.CreateFolder(levels[static_cast<std::size_t>(k)]);
+}
+
+}  // namespace orvalen

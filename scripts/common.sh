@@ -1,0 +1,28 @@
+# Shared by scripts/run and scripts/test: install what is missing, then build.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
+PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+      -o DPkg::Lock::Timeout=600 "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$BUILD" -j "$(nproc)"
+}
