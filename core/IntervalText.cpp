@@ -32,6 +32,29 @@ std::optional<double> ReadRadix(const std::string& s, std::size_t pos, int base)
     return value;
 }
 
+// Roughly the power of ten of a well-formed number text ("123.4e2" -> 5,
+// "0.001" -> -2): enough to tell an overflow from an underflow.
+long DecimalMagnitude(const std::string& number) {
+    const auto e = number.find('e');
+    const std::string mantissa = number.substr(0, e);
+    long exponent = 0;
+    if (e != std::string::npos) {
+        const char* first = number.data() + e + 1;
+        if (*first == '+') ++first;
+        const auto result = std::from_chars(first, number.data() + number.size(), exponent);
+        if (result.ec == std::errc::result_out_of_range) exponent = number[e + 1] == '-' ? -100000 : 100000;
+    }
+    const auto point = mantissa.find('.');
+    const std::string whole = mantissa.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : mantissa.substr(point + 1);
+    const auto firstWhole = whole.find_first_not_of("-0");
+    if (firstWhole != std::string::npos)
+        return exponent + static_cast<long>(whole.size() - firstWhole);
+    const auto firstFraction = fraction.find_first_not_of('0');
+    if (firstFraction == std::string::npos) return -100000;  // zero
+    return exponent - static_cast<long>(firstFraction);
+}
+
 }  // namespace
 
 std::optional<double> ReadNumber(std::string_view text) {
@@ -82,7 +105,7 @@ std::optional<double> ReadNumber(std::string_view text) {
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // Underflow reads as zero; overflow cannot be computed.
-        if (std::abs(value) < 1.0) return number[0] == '-' ? -0.0 : 0.0;
+        if (DecimalMagnitude(number) <= 0) return 0.0;
         return std::nullopt;
     }
     if (ec != std::errc()) return 0.0;

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "core/PathText.h"
+
+using orvalen::path::EndsWithSeparator;
+using orvalen::path::GetParentFolderName;
+using orvalen::path::Join;
+
+TEST(PathText, parentFolderName_worksOnTheTextAlone) {
+    EXPECT_EQ(GetParentFolderName("/srv/share/new/report.doc"), "/srv/share/new");
+    EXPECT_EQ(GetParentFolderName("/srv/share/new/"), "/srv/share");
+    EXPECT_EQ(GetParentFolderName("/srv"), "/");
+    EXPECT_EQ(GetParentFolderName("/"), "");
+    EXPECT_EQ(GetParentFolderName(""), "");
+    EXPECT_EQ(GetParentFolderName("/does/not/exist/at/all"), "/does/not/exist/at");
+}
+
+TEST(PathText, parentFolderName_ofOddForms) {
+    EXPECT_EQ(GetParentFolderName("name"), "") << "a bare name has no parent";
+    EXPECT_EQ(GetParentFolderName("a/b"), "a");
+    EXPECT_EQ(GetParentFolderName("//srv"), "/");
+    EXPECT_EQ(GetParentFolderName("/srv//share"), "/srv");
+}
+
+TEST(PathText, parentWalk_reachesEmptyTextAndStays) {
+    std::string p = "/a/b/c";
+    int steps = 0;
+    while (!p.empty() && steps < 10) {
+        p = GetParentFolderName(p);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 4);  // /a/b, /a, /, ""
+    EXPECT_EQ(GetParentFolderName(p), "");
+}
+
+TEST(PathText, join_addsOneSeparator) {
+    EXPECT_EQ(Join("/srv", "a.txt"), "/srv/a.txt");
+    EXPECT_EQ(Join("/", "a.txt"), "/a.txt");
+    EXPECT_EQ(Join("/srv/", "a.txt"), "/srv/a.txt");
+    EXPECT_TRUE(EndsWithSeparator("/"));
+    EXPECT_FALSE(EndsWithSeparator("/srv"));
+    EXPECT_FALSE(EndsWithSeparator(""));
+}
