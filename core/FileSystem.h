@@ -27,6 +27,9 @@ public:
     // Never throw: any failure to look counts as "not there".
     virtual bool FileExists(const std::string& path) = 0;    // a folder does not count
     virtual bool FolderExists(const std::string& path) = 0;  // a file does not count
+    // For a copy's own path: a link standing there is not the copy, so the
+    // folder copy replaces it rather than trusting where it points.
+    virtual bool FolderExistsNoFollow(const std::string& path) { return FolderExists(path); }
 
     virtual FileRef GetFile(const std::string& path) = 0;
     virtual FolderRef GetFolder(const std::string& path) = 0;

@@ -140,7 +140,8 @@ bool GuardEngine::folderBranch() {
     s.DestinationPath += s.ItemName;
 
     bool exists = false;
-    if (!attempt([&] { exists = s.FileSys().FolderExists(s.DestinationPath); })) return false;
+    if (!attempt([&] { exists = s.FileSys().FolderExistsNoFollow(s.DestinationPath); }))
+        return false;
     if (exists) {
         if (!attempt([&] { s.DestFolder = s.FileSys().GetFolder(s.DestinationPath); }))
             return false;

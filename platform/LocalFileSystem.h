@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/FileSystem.h"
+
+namespace orvalen::platform {
+
+// The file-system service on the machine's own file system (local folders and
+// mounted shares). Every failure throws RuntimeError with the program's number
+// and the OS's own text and path in its detail.
+//
+// Links: a source path that the user chose may be reached through a symbolic
+// link, and so may the destination folder the user chose. Below that folder
+// nothing is ever followed: the copy's path and everything inside a folder
+// copy are treated as untrusted, since other people can write to the share.
+class LocalFileSystem : public FileSystem {
+public:
+    // True only for a regular file. The last component is not followed: a link
+    // standing at a copy's path is not the copy, and the copy replaces it.
+    // Never throws.
+    bool FileExists(const std::string& path) override;
+
+    // True only for a folder, reached through links (the destination folder the
+    // user chose, or one of its ancestors, may be a link). Never throws.
+    bool FolderExists(const std::string& path) override;
+
+    // True only for a folder standing at the path itself: a link there does
+    // not count (a trailing separator still resolves one). Never throws.
+    bool FolderExistsNoFollow(const std::string& path) override;
+
+    // A regular file, links followed. 53 when it is missing (or is a folder)
+    // in an existing folder, 76 when a folder on the path is missing.
+    FileRef GetFile(const std::string& path) override;
+
+    // A folder, links followed. 76 when it is missing or not a folder.
+    FolderRef GetFolder(const std::string& path) override;
+
+    // Text only: "/srv/share/new/report.doc" -> "/srv/share/new", "/srv" -> "/",
+    // "/" -> "", "" -> "".
+    std::string GetParentFolderName(const std::string& path) override;
+
+    // One folder. 58 when anything exists at the path, 76 when the parent is
+    // missing, 70 when refused.
+    void CreateFolder(const std::string& path) override;
+
+    // The file's current length (64-bit).
+    std::uint64_t Size(const FileRef& file) override;
+
+    // The total length of every file below the folder, computed afresh. Links
+    // inside are not followed and count with their own length (the length of
+    // the text they hold); FIFOs, sockets and devices count nothing. 70 when a
+    // subfolder cannot be read.
+    std::uint64_t Size(const FolderRef& folder) override;
+
+    // Writes a hidden temporary file beside the copy and renames it onto the
+    // copy's path once complete, with the source's permission bits and
+    // modification time. On failure the temporary file is removed and the
+    // previous copy stays as it was. 76 when the destination folder is
+    // missing, 70 when a folder stands at the copy's path or access is
+    // refused, 61 when the disk is full.
+    void Copy(const FileRef& source, const std::string& destination) override;
+
+    // Creates the folder copy or fills the existing one: files of the same
+    // name are replaced, extra entries stay. Links inside the source are
+    // copied as links; FIFOs, sockets and devices are skipped. A link inside
+    // the copy where a folder belongs is replaced by a real folder; a file
+    // there fails with 58 and is left alone.
+    void Copy(const FolderRef& source, const std::string& destination) override;
+
+    // The name of the temporary file that a copy named `copyName` is written
+    // under, in the same folder. Derived from the name alone so that a copy cut
+    // off halfway leaves at most one such file, which the next copy reuses.
+    static std::string TemporaryNameFor(const std::string& copyName);
+};
+
+std::unique_ptr<FileSystem> MakeLocalFileSystem();
+
+}  // namespace orvalen::platform

@@ -1,0 +1,244 @@
+#include "platform/posix/FileOps.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "core/RuntimeError.h"
+#include "platform/ErrnoMap.h"
+#include "platform/LocalFileSystem.h"
+
+namespace orvalen::platform::posix {
+
+namespace {
+
+constexpr std::size_t kKernelChunk = std::size_t{1} << 30;
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+
+// The process's umask, read once without changing it (umask() cannot be read
+// without setting it, which would race with other threads).
+mode_t currentUmask() {
+    static const mode_t mask = [] {
+        mode_t value = 0777;  // unknown: always set the mode afterwards
+        if (FILE* status = std::fopen("/proc/self/status", "re")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, status))
+                if (std::sscanf(line, "Umask: %o", &value) == 1) break;
+            std::fclose(status);
+        }
+        return value;
+    }();
+    return mask;
+}
+
+bool raiseFileLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+    limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+// Errors after which the buffered loop can still do the copy: the kernel's copy
+// does not work between these two files.
+bool kernelCopyUnsupported(int e) {
+    return e == EXDEV || e == ENOSYS || e == EINVAL || e == EOPNOTSUPP || e == ENOTSUP ||
+           e == EBADF;
+}
+
+void copyBuffered(int in, int out, off_t from, off_t to, const std::string& shown) {
+    std::vector<char> buffer(kBufferSize);
+    while (to < 0 || from < to) {
+        std::size_t want = buffer.size();
+        if (to >= 0) want = std::min<std::size_t>(want, static_cast<std::size_t>(to - from));
+        const ssize_t got = ::pread(in, buffer.data(), want, from);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw ErrorFromErrno(errno, "Cannot read the source of", shown);
+        }
+        if (got == 0) return;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(got - done),
+                                         from + done);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                throw ErrorFromErrno(errno, "Cannot write", shown);
+            }
+            done += put;
+        }
+        from += got;
+    }
+}
+
+// Copies bytes [from, to) of `in` to the same offsets of `out`; `to` < 0 means
+// up to the end of the file.
+void copyRange(int in, int out, off_t from, off_t to, bool sourceHasData, const std::string& shown) {
+    bool first = true;
+    while (to < 0 || from < to) {
+        const std::size_t want =
+            to < 0 ? kKernelChunk : std::min<std::size_t>(kKernelChunk, static_cast<std::size_t>(to - from));
+        off_t inOffset = from;
+        off_t outOffset = from;
+        const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, want, 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (kernelCopyUnsupported(errno)) return copyBuffered(in, out, from, to, shown);
+            throw ErrorFromErrno(errno, "Cannot write", shown);
+        }
+        // Some kernels answer 0 for files whose length they cannot see; the
+        // buffered loop tells an empty file from such a one.
+        if (n == 0) {
+            if (first && sourceHasData) return copyBuffered(in, out, from, to, shown);
+            return;
+        }
+        first = false;
+        from += n;
+    }
+}
+
+void copyContent(int in, int out, const struct stat& st, const std::string& shown) {
+    // Only a file with fewer blocks than its length can have holes; such a file
+    // is copied piece by piece so the holes stay holes, as cp does.
+    const bool mayHaveHoles = static_cast<off_t>(st.st_blocks) * 512 < st.st_size;
+    if (!mayHaveHoles) {
+        // The length seen when the copy began; a file still growing differs in
+        // size afterwards and is copied again by the next pass.
+        if (st.st_size > 0) copyRange(in, out, 0, st.st_size, true, shown);
+        return;
+    }
+
+    off_t at = 0;
+    for (;;) {
+        const off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) break;  // only a hole is left
+            return copyRange(in, out, at, -1, true, shown);
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0) return copyRange(in, out, data, -1, true, shown);
+        copyRange(in, out, data, hole, true, shown);
+        at = hole;
+    }
+    if (::ftruncate(out, st.st_size) != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
+}
+
+void removeQuietly(int folderFd, const std::string& name) {
+    const int saved = errno;
+    ::unlinkat(folderFd, name.c_str(), 0);
+    errno = saved;
+}
+
+// Makes the temporary name free; unlink never follows a link standing there.
+void clearTemporary(int folderFd, const std::string& temp, const std::string& shown) {
+    if (::unlinkat(folderFd, temp.c_str(), 0) != 0 && errno != ENOENT)
+        throw ErrorFromErrno(errno, "Cannot remove the unfinished copy of", shown);
+}
+
+}  // namespace
+
+int openAt(int folderFd, const char* name, int flags, mode_t mode) {
+    int fd = ::openat(folderFd, name, flags, mode);
+    if (fd < 0 && errno == EMFILE && raiseFileLimit()) fd = ::openat(folderFd, name, flags, mode);
+    return fd;
+}
+
+UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown) {
+    // A few rounds: someone else may change the entry between two calls.
+    for (int round = 0; round < 4; ++round) {
+        const int fd = openAt(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) return UniqueFd(fd);
+        const int e = errno;
+        if (e == ENOENT) {
+            if (::mkdirat(folderFd, name.c_str(), 0700) != 0 && errno != EEXIST)
+                throw ErrorFromErrno(errno, "Cannot create folder", shown);
+            continue;
+        }
+        if (e != ELOOP && e != ENOTDIR) throw ErrorFromErrno(e, "Cannot open folder", shown);
+
+        struct stat st{};
+        if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) continue;
+            throw ErrorFromErrno(errno, "Cannot look at", shown);
+        }
+        if (S_ISLNK(st.st_mode)) {
+            // Following it could lead the copy anywhere; the link goes, a real
+            // folder takes its place.
+            if (::unlinkat(folderFd, name.c_str(), 0) != 0 && errno != ENOENT)
+                throw ErrorFromErrno(errno, "Cannot replace the link", shown);
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) continue;
+        throw RuntimeError(err::kFileAlreadyExists,
+                           "A file stands where the folder " + shown + " belongs");
+    }
+    throw RuntimeError(err::kPathFileAccess, "The folder " + shown + " keeps changing");
+}
+
+void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
+                  const std::string& shown) {
+    const std::string temp = LocalFileSystem::TemporaryNameFor(name);
+    // Created with its final mode when the umask lets it through, saving a
+    // chmod per file; O_EXCL|O_NOFOLLOW never opens what stands there already.
+    const mode_t mode = sourceStat.st_mode & 07777;
+    const bool modeSettles = (mode & 07000) == 0 && (mode & currentUmask()) == 0;
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    UniqueFd out(openAt(folderFd, temp.c_str(), flags, modeSettles ? mode : 0600));
+    if (!out.valid() && errno == EEXIST) {
+        // Left by a copy that was cut off, or planted: removed, never followed.
+        clearTemporary(folderFd, temp, shown);
+        out.reset(openAt(folderFd, temp.c_str(), flags, modeSettles ? mode : 0600));
+    }
+    if (!out.valid()) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
+    try {
+        copyContent(source, out.get(), sourceStat, shown);
+        if (!modeSettles && ::fchmod(out.get(), mode) != 0)
+            throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
+        keepTimes(out.get(), sourceStat, shown);
+        if (out.close() != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
+        // rename replaces a link at the copy's path instead of writing through it.
+        if (::renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0)
+            throw ErrorFromErrno(errno, "Cannot put the copy in place at", shown);
+    } catch (...) {
+        out.reset();
+        removeQuietly(folderFd, temp);
+        throw;
+    }
+}
+
+void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkStat, int folderFd,
+                  const std::string& shown) {
+    std::string target(static_cast<std::size_t>(std::max<off_t>(linkStat.st_size, PATH_MAX)) + 1, '\0');
+    const ssize_t n = ::readlinkat(sourceFolderFd, name, target.data(), target.size());
+    if (n < 0) throw ErrorFromErrno(errno, "Cannot read the link for", shown);
+    target.resize(static_cast<std::size_t>(n));
+
+    const std::string temp = LocalFileSystem::TemporaryNameFor(name);
+    clearTemporary(folderFd, temp, shown);
+    if (::symlinkat(target.c_str(), folderFd, temp.c_str()) != 0)
+        throw ErrorFromErrno(errno, "Cannot create the link", shown);
+    const timespec times[2] = {linkStat.st_atim, linkStat.st_mtim};
+    ::utimensat(folderFd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);  // times of a link are a nicety
+    if (::renameat(folderFd, temp.c_str(), folderFd, name) != 0) {
+        const int e = errno;
+        removeQuietly(folderFd, temp);
+        throw ErrorFromErrno(e, "Cannot put the link in place at", shown);
+    }
+}
+
+void keepTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
+    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    if (::futimens(fd, times) != 0) throw ErrorFromErrno(errno, "Cannot set the times of", shown);
+}
+
+void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
+    if (::fchmod(fd, sourceStat.st_mode & 07777) != 0)
+        throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
+    keepTimes(fd, sourceStat, shown);
+}
+
+}  // namespace orvalen::platform::posix

@@ -1,0 +1,154 @@
+#include "platform/LocalFileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/PathText.h"
+#include "core/RuntimeError.h"
+#include "platform/ErrnoMap.h"
+#include "platform/posix/FileOps.h"
+#include "platform/posix/FolderCopier.h"
+#include "platform/posix/FolderSize.h"
+#include "platform/posix/UniqueFd.h"
+
+namespace orvalen::platform {
+
+using posix::UniqueFd;
+
+namespace {
+
+bool isFolder(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// What a missing entry means: a missing file when its folder is there,
+// otherwise a folder on the path is missing.
+int missingFileNumber(const std::string& path) {
+    const std::string parent = path::GetParentFolderName(path);
+    const bool folderThere = parent.empty() ? path.find(path::kSeparator) == std::string::npos
+                                            : isFolder(parent);
+    return folderThere ? err::kFileNotFound : err::kPathNotFound;
+}
+
+RuntimeError fileError(int e, const std::string& what, const std::string& path) {
+    return ErrorFromErrno(e, what, path, e == ENOENT ? missingFileNumber(path) : err::kPathNotFound);
+}
+
+struct stat statRegularFile(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) throw fileError(errno, "Cannot find file", path);
+    if (!S_ISREG(st.st_mode)) throw RuntimeError(err::kFileNotFound, path + " is not a file");
+    return st;
+}
+
+std::string trimTrailingSeparators(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == path::kSeparator) --end;
+    return path.substr(0, end);
+}
+
+// The open folder that is to hold `copyPath`, and the copy's name in it. The
+// folder itself is reached through links: it is the destination the user
+// chose, or lies above it.
+struct CopyPlace {
+    UniqueFd folder;
+    std::string name;
+};
+
+CopyPlace openCopyPlace(const std::string& copyPath) {
+    const std::string trimmed = trimTrailingSeparators(copyPath);
+    const auto cut = trimmed.rfind(path::kSeparator);
+    CopyPlace place;
+    place.name = cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+    const std::string parent = path::GetParentFolderName(trimmed);
+    // A bare name lies in the working folder.
+    place.folder.reset(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!place.folder.valid()) throw ErrorFromErrno(errno, "Cannot open the folder of", copyPath);
+    return place;
+}
+
+}  // namespace
+
+bool LocalFileSystem::FileExists(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool LocalFileSystem::FolderExists(const std::string& path) {
+    return isFolder(path);
+}
+
+bool LocalFileSystem::FolderExistsNoFollow(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FileRef LocalFileSystem::GetFile(const std::string& path) {
+    statRegularFile(path);
+    return FileRef{path};
+}
+
+FolderRef LocalFileSystem::GetFolder(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) throw ErrorFromErrno(errno, "Cannot find folder", path);
+    if (!S_ISDIR(st.st_mode)) throw RuntimeError(err::kPathNotFound, path + " is not a folder");
+    return FolderRef{path};
+}
+
+void LocalFileSystem::CreateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0) throw ErrorFromErrno(errno, "Cannot create folder", path);
+}
+
+std::uint64_t LocalFileSystem::Size(const FileRef& file) {
+    return static_cast<std::uint64_t>(statRegularFile(file.Path).st_size);
+}
+
+std::uint64_t LocalFileSystem::Size(const FolderRef& folder) {
+    UniqueFd fd(::open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot read folder", folder.Path);
+    return posix::totalSize(std::move(fd), folder.Path);
+}
+
+void LocalFileSystem::Copy(const FileRef& source, const std::string& destination) {
+    // Read only; O_NONBLOCK so that a FIFO put in the file's place cannot hang the pass.
+    UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in.valid()) throw fileError(errno, "Cannot open", source.Path);
+    struct stat st{};
+    if (::fstat(in.get(), &st) != 0) throw ErrorFromErrno(errno, "Cannot look at", source.Path);
+    if (!S_ISREG(st.st_mode)) throw RuntimeError(err::kFileNotFound, source.Path + " is not a file");
+
+    CopyPlace place = openCopyPlace(destination);
+    if (place.name.empty() || place.name == "." || place.name == "..")
+        throw ErrorFromErrno(EISDIR, "Cannot copy onto", destination);
+    struct stat there{};
+    // Fail before writing anything when a folder holds the copy's name.
+    if (::fstatat(place.folder.get(), place.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(there.st_mode))
+        throw ErrorFromErrno(EISDIR, "Cannot copy onto", destination);
+    posix::copyFileInto(in.get(), st, place.folder.get(), place.name, destination);
+}
+
+void LocalFileSystem::Copy(const FolderRef& source, const std::string& destination) {
+    UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!in.valid()) throw ErrorFromErrno(errno, "Cannot read folder", source.Path);
+
+    UniqueFd copy;
+    const std::string trimmed = trimTrailingSeparators(destination);
+    if (path::GetParentFolderName(trimmed).empty() && trimmed.find(path::kSeparator) != std::string::npos) {
+        // A root: it can only be filled, never created or replaced.
+        copy.reset(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!copy.valid()) throw ErrorFromErrno(errno, "Cannot open folder", destination);
+    } else {
+        CopyPlace place = openCopyPlace(trimmed);
+        if (place.name.empty() || place.name == "." || place.name == "..")
+            throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
+        copy = posix::openOrCreateFolder(place.folder.get(), place.name, destination);
+    }
+    posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination).run();
+}
+
+}  // namespace orvalen::platform

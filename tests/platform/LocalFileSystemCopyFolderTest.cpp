@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "core/RuntimeError.h"
+#include "platform/LocalFileSystem.h"
+#include "support/ChildProcess.h"
+#include "support/RuntimeNumber.h"
+#include "support/TempTree.h"
+#include "support/Unprivileged.h"
+
+using orvalen::FolderRef;
+using orvalen::platform::LocalFileSystem;
+using testsupport::RuntimeNumberOf;
+using testsupport::TempTree;
+namespace err = orvalen::err;
+
+namespace {
+
+struct stat lstatOf(const std::string& path) {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) ADD_FAILURE() << "cannot lstat " << path;
+    return st;
+}
+
+std::string linkText(const std::string& path) {
+    char buffer[4096];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    return n < 0 ? std::string("<not a link>") : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+void setModificationTime(const std::string& path, time_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+class LocalFileSystemCopyFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        src = tree.makeFolder("work/Photos");
+        share = tree.makeFolder("share");
+        copy = share + "/Photos";
+    }
+
+    void copyFolder() { fs.Copy(fs.GetFolder(src), copy); }
+    std::uint64_t sizeOf(const std::string& folder) { return fs.Size(fs.GetFolder(folder)); }
+
+    TempTree tree;
+    LocalFileSystem fs;
+    std::string src;
+    std::string share;
+    std::string copy;
+};
+
+TEST_F(LocalFileSystemCopyFolder, newCopy_holdsTheWholeTreeWithModesAndTimes) {
+    tree.writeFile("work/Photos/top.jpg", "top", 0600);
+    tree.writeFile("work/Photos/2019/summer/beach.jpg", "beach");
+    tree.writeFile("work/Photos/2019/summer/deeper/still/deep.jpg", "deep", 0755);
+    tree.makeFolder("work/Photos/empty");
+    tree.makeFolder("work/Photos/2019", 0750);
+    setModificationTime(src + "/2019/summer/beach.jpg", 1111111111);
+    setModificationTime(src + "/2019", 1222222222);  // after its content was written
+
+    copyFolder();
+
+    EXPECT_EQ(TempTree::readFile(copy + "/top.jpg"), "top");
+    EXPECT_EQ(TempTree::readFile(copy + "/2019/summer/beach.jpg"), "beach");
+    EXPECT_EQ(TempTree::readFile(copy + "/2019/summer/deeper/still/deep.jpg"), "deep");
+    EXPECT_TRUE(S_ISDIR(lstatOf(copy + "/empty").st_mode));
+    EXPECT_EQ(lstatOf(copy + "/top.jpg").st_mode & 07777, 0600u);
+    EXPECT_EQ(lstatOf(copy + "/2019/summer/deeper/still/deep.jpg").st_mode & 07777, 0755u);
+    EXPECT_EQ(lstatOf(copy + "/2019").st_mode & 07777, 0750u);
+    EXPECT_EQ(lstatOf(copy + "/2019/summer/beach.jpg").st_mtim.tv_sec, 1111111111);
+    EXPECT_EQ(lstatOf(copy + "/2019").st_mtim.tv_sec, 1222222222);
+    EXPECT_EQ(TempTree::entryNames(copy + "/2019/summer"), (std::vector<std::string>{"beach.jpg", "deeper"}));
+    EXPECT_EQ(sizeOf(copy), sizeOf(src));
+}
+
+TEST_F(LocalFileSystemCopyFolder, existingCopy_filesReplaced_extraEntriesStay) {
+    tree.writeFile("work/Photos/a.jpg", "new a");
+    tree.writeFile("work/Photos/sub/b.jpg", "new b");
+    tree.writeFile("share/Photos/a.jpg", "old a, longer");
+    tree.writeFile("share/Photos/sub/b.jpg", "old b");
+    tree.writeFile("share/Photos/extra.txt", "someone's note");
+    tree.writeFile("share/Photos/sub/extraFolder/x.txt", "x");
+
+    copyFolder();
+
+    EXPECT_EQ(TempTree::readFile(copy + "/a.jpg"), "new a");
+    EXPECT_EQ(TempTree::readFile(copy + "/sub/b.jpg"), "new b");
+    EXPECT_EQ(TempTree::readFile(copy + "/extra.txt"), "someone's note");
+    EXPECT_EQ(TempTree::readFile(copy + "/sub/extraFolder/x.txt"), "x");
+    EXPECT_EQ(TempTree::entryNames(copy), (std::vector<std::string>{"a.jpg", "extra.txt", "sub"}));
+    EXPECT_EQ(sizeOf(copy), sizeOf(src) + 14 + 1);
+}
+
+TEST_F(LocalFileSystemCopyFolder, sourceLinksCopiedAsLinks_fifosSkipped_loopsDoNotHang) {
+    const std::string outside = tree.writeFile("secret/outside.txt", "must not be copied");
+    tree.writeFile("work/Photos/a.jpg", "a");
+    tree.makeLink("work/Photos/toOutside", outside);
+    tree.makeLink("work/Photos/relative", "a.jpg");
+    tree.makeLink("work/Photos/self", ".");
+    tree.makeLink("work/Photos/sub/up", "..");
+    tree.makeFifo("work/Photos/pipe");
+
+    copyFolder();
+
+    EXPECT_EQ(linkText(copy + "/toOutside"), outside);
+    EXPECT_EQ(linkText(copy + "/relative"), "a.jpg");
+    EXPECT_EQ(linkText(copy + "/self"), ".");
+    EXPECT_EQ(linkText(copy + "/sub/up"), "..");
+    EXPECT_EQ(TempTree::entryNames(copy),
+              (std::vector<std::string>{"a.jpg", "relative", "self", "sub", "toOutside"}));
+    EXPECT_EQ(sizeOf(copy), sizeOf(src));
+}
+
+TEST_F(LocalFileSystemCopyFolder, linkInCopyWhereAFolderBelongs_isReplaced_notWrittenThrough) {
+    tree.writeFile("work/Photos/sub/b.jpg", "b");
+    tree.writeFile("work/Photos/c.jpg", "c");
+    const std::string victim = tree.makeFolder("victim");
+    tree.makeLink("share/Photos/sub", victim);
+    tree.makeLink("share/Photos/c.jpg", tree.writeFile("victim2.txt", "v"));
+
+    copyFolder();
+
+    EXPECT_TRUE(S_ISDIR(lstatOf(copy + "/sub").st_mode));
+    EXPECT_EQ(TempTree::readFile(copy + "/sub/b.jpg"), "b");
+    EXPECT_TRUE(S_ISREG(lstatOf(copy + "/c.jpg").st_mode));
+    EXPECT_TRUE(TempTree::entryNames(victim).empty());
+    EXPECT_EQ(TempTree::readFile(tree.path("victim2.txt")), "v");
+}
+
+TEST_F(LocalFileSystemCopyFolder, copyPathItselfALink_isReplacedByARealFolder) {
+    tree.writeFile("work/Photos/a.jpg", "a");
+    const std::string victim = tree.makeFolder("victim");
+    tree.makeLink("share/Photos", victim);
+
+    copyFolder();
+
+    EXPECT_TRUE(S_ISDIR(lstatOf(copy).st_mode));
+    EXPECT_EQ(TempTree::readFile(copy + "/a.jpg"), "a");
+    EXPECT_TRUE(TempTree::entryNames(victim).empty());
+}
+
+TEST_F(LocalFileSystemCopyFolder, fileWhereAFolderBelongs_is58_andTheFileStays) {
+    tree.writeFile("work/Photos/sub/b.jpg", "b");
+    tree.writeFile("share/Photos/sub", "someone's file");
+    EXPECT_EQ(RuntimeNumberOf([&] { copyFolder(); }), err::kFileAlreadyExists);
+    EXPECT_EQ(TempTree::readFile(copy + "/sub"), "someone's file");
+
+    tree.writeFile("share/Other", "a file at the copy's own path");
+    EXPECT_EQ(RuntimeNumberOf([&] { fs.Copy(fs.GetFolder(src), share + "/Other"); }),
+              err::kFileAlreadyExists);
+    EXPECT_EQ(TempTree::readFile(share + "/Other"), "a file at the copy's own path");
+}
+
+TEST_F(LocalFileSystemCopyFolder, failureNumbers_missingSourceOrDestinationFolder_is76) {
+    EXPECT_EQ(RuntimeNumberOf([&] { fs.Copy(FolderRef{tree.path("work/gone")}, copy); }), err::kPathNotFound);
+    EXPECT_EQ(RuntimeNumberOf([&] { fs.Copy(fs.GetFolder(src), tree.path("gone/Photos")); }),
+              err::kPathNotFound);
+    EXPECT_TRUE(TempTree::entryNames(share).empty());
+}
+
+TEST_F(LocalFileSystemCopyFolder, deepTree_copiesToTheBottom) {
+    std::string relative = "work/Photos";
+    for (int level = 0; level < 300; ++level) relative += "/d";
+    tree.writeFile(relative + "/bottom.txt", "bottom");
+    copyFolder();
+    const std::string bottom = copy + relative.substr(std::string("work/Photos").size()) + "/bottom.txt";
+    EXPECT_EQ(TempTree::readFile(bottom), "bottom");
+    EXPECT_EQ(sizeOf(copy), 6u);
+}
+
+TEST_F(LocalFileSystemCopyFolder, deepTree_beyondTheDescriptorLimitStillCopies) {
+    std::string relative = "work/Photos";
+    for (int level = 0; level < 60; ++level) relative += "/d";
+    tree.writeFile(relative + "/bottom.txt", "bottom");
+    // Two descriptors per level would run out at 32; the copy must cope.
+    const int result = testsupport::RunInChild([&] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        if (limit.rlim_max < 256) return 200;
+        limit.rlim_cur = 32;
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 201;
+        const int number = RuntimeNumberOf([&] { copyFolder(); });
+        if (number != 0) return number;
+        return sizeOf(copy) == 6u ? 0 : 202;
+    });
+    if (result == 200) GTEST_SKIP() << "the hard descriptor limit is too low to raise";
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(LocalFileSystemCopyFolder, copyInsideItsOwnSource_isNotCopiedIntoItself) {
+    tree.writeFile("work/Photos/a.jpg", "a");
+    const std::string inner = src + "/backup";
+    fs.Copy(fs.GetFolder(src), inner);
+    fs.Copy(fs.GetFolder(src), inner);  // now the copy is part of the source
+    EXPECT_EQ(TempTree::readFile(inner + "/a.jpg"), "a");
+    EXPECT_EQ(::access((inner + "/backup").c_str(), F_OK), -1);
+}
+
+TEST_F(LocalFileSystemCopyFolder, unreadableSourceSubfolderForNobody_is70) {
+    if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
+    tree.writeFile("work/Photos/a.jpg", "a");
+    tree.writeFile("work/Photos/closed/b.jpg", "b");
+    tree.makeFolder("work/Photos/closed", 0700);
+    ASSERT_EQ(::chmod(share.c_str(), 0777), 0);  // the refusal must come from the source
+    EXPECT_EQ(testsupport::RunAsNobody([&] { return RuntimeNumberOf([&] { copyFolder(); }); }),
+              err::kPermissionDenied);
+}
+
+TEST_F(LocalFileSystemCopyFolder, refusedDestinationForNobody_is70_previousFilesIntact) {
+    if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
+    tree.writeFile("work/Photos/a.jpg", "new a");
+    tree.writeFile("share/Photos/a.jpg", "old a");
+    EXPECT_EQ(testsupport::RunAsNobody([&] { return RuntimeNumberOf([&] { copyFolder(); }); }),
+              err::kPermissionDenied);
+    EXPECT_EQ(TempTree::readFile(copy + "/a.jpg"), "old a");
+    EXPECT_EQ(TempTree::entryNames(copy), std::vector<std::string>{"a.jpg"});
+}
+
+}  // namespace
