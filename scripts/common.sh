@@ -3,7 +3,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
-PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core)
+PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
