@@ -88,4 +88,34 @@ inline std::shared_ptr<ModalResult> answerNextMessageBox(QMessageBox::StandardBu
         timeoutMs);
 }
 
+// For steps that must not ask the user anything: while it lives, any modal
+// widget that opens is recorded and closed at once, so the step fails its
+// check instead of hanging on the box.
+class NoModalExpected {
+public:
+    NoModalExpected() {
+        m_poll.setInterval(10);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            ++m_count;
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) m_text = box->text();
+            else m_text = modal->windowTitle();
+            closeLeftoverModals();
+        });
+        m_poll.start();
+    }
+    NoModalExpected(const NoModalExpected&) = delete;
+    NoModalExpected& operator=(const NoModalExpected&) = delete;
+
+    int count() const { return m_count; }
+    // The text of the last box seen, for the failure message.
+    QString text() const { return m_text; }
+
+private:
+    QTimer m_poll;
+    int m_count = 0;
+    QString m_text;
+};
+
 }  // namespace testsupport

@@ -1,0 +1,163 @@
+#include "platform/MountInfo.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+namespace orvalen::platform::mountinfo {
+
+namespace {
+
+bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Splits one line on spaces; the kernel escapes spaces inside fields.
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && line[pos] == ' ') ++pos;
+        if (pos >= line.size()) break;
+        const std::size_t end = std::min(line.find(' ', pos), line.size());
+        fields.push_back(line.substr(pos, end - pos));
+        pos = end;
+    }
+    return fields;
+}
+
+// Kernel and system file systems: nothing a person keeps files on.
+constexpr std::array<std::string_view, 27> kPseudoTypes = {
+    "proc",       "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",  "mqueue",
+    "debugfs",    "tracefs",    "securityfs", "pstore",    "bpf",         "configfs",  "fusectl",
+    "hugetlbfs",  "autofs",     "binfmt_misc", "efivarfs", "rpc_pipefs",  "nsfs",      "selinuxfs",
+    "squashfs",   "ramfs",      "nfsd",      "fuse.portal", "fuse.lxcfs", "overlay"};
+
+bool IsPseudoType(std::string_view fsType) {
+    return std::find(kPseudoTypes.begin(), kPseudoTypes.end(), fsType) != kPseudoTypes.end();
+}
+
+// `path` is `folder` or lies below it.
+bool IsAtOrBelow(std::string_view path, std::string_view folder) {
+    if (path.substr(0, folder.size()) != folder) return false;
+    return path.size() == folder.size() || path[folder.size()] == '/';
+}
+
+// Where the system keeps its own mounts. Removable media under /run/media is
+// the user's; so are network mounts, except inside the kernel's own trees.
+bool IsSystemPlace(std::string_view mountPoint, bool network) {
+    for (std::string_view kernel : {"/proc", "/sys", "/dev"})
+        if (IsAtOrBelow(mountPoint, kernel)) return true;
+    if (network) return false;
+    if (IsAtOrBelow(mountPoint, "/run/media")) return false;
+    for (std::string_view system : {"/run", "/boot", "/snap", "/etc", "/var/lib", "/var/snap"})
+        if (IsAtOrBelow(mountPoint, system)) return true;
+    return false;
+}
+
+std::string LastComponent(std::string_view path) {
+    const std::size_t slash = path.find_last_of('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// A source that names a share: "//server/share", "host:/export", "user@host:/path".
+bool LooksLikeShare(std::string_view source) {
+    return source.substr(0, 2) == "//" || source.find(':') != std::string_view::npos;
+}
+
+std::string VolumeName(const MountEntry& m, const DiskLabels& labels) {
+    if (auto it = labels.byDevNumbers.find(m.devNumbers); it != labels.byDevNumbers.end())
+        return it->second;
+    if (auto it = labels.byDevicePath.find(m.source); it != labels.byDevicePath.end())
+        return it->second;
+    if (IsNetworkType(m.fsType) && LooksLikeShare(m.source)) return m.source;
+    if (m.source.rfind("/dev/", 0) == 0) return LastComponent(m.source);
+    return LastComponent(m.mountPoint);
+}
+
+}  // namespace
+
+std::string DecodeOctalEscapes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && IsOctalDigit(text[i + 1]) &&
+            IsOctalDigit(text[i + 2]) && IsOctalDigit(text[i + 3])) {
+            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string DecodeHexEscapes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && HexValue(text[i + 2]) >= 0 &&
+            HexValue(text[i + 3]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::vector<MountEntry> Parse(std::string_view text) {
+    std::vector<MountEntry> mounts;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find('\n', pos), text.size());
+        const std::vector<std::string_view> f = Fields(text.substr(pos, end - pos));
+        pos = end + 1;
+        // id parent major:minor root mountpoint options [optional...] - type source superoptions
+        const auto dash = std::find(f.begin(), f.end(), std::string_view("-"));
+        if (f.size() < 6 || dash == f.end() || dash - f.begin() < 6 || f.end() - dash < 3) continue;
+        MountEntry m;
+        m.devNumbers = std::string(f[2]);
+        m.root = DecodeOctalEscapes(f[3]);
+        m.mountPoint = DecodeOctalEscapes(f[4]);
+        m.fsType = DecodeOctalEscapes(dash[1]);
+        m.source = DecodeOctalEscapes(dash[2]);
+        mounts.push_back(std::move(m));
+    }
+    return mounts;
+}
+
+bool IsNetworkType(std::string_view fsType) {
+    for (std::string_view t : {"cifs", "smb3", "smbfs", "nfs", "nfs4", "ncpfs", "afs", "9p", "davfs",
+                               "fuse.sshfs", "fuse.gvfsd-fuse", "fuse.rclone", "fuse.davfs2"})
+        if (fsType == t) return true;
+    return false;
+}
+
+std::vector<Volume> PickVolumes(const std::vector<MountEntry>& mounts, const DiskLabels& labels) {
+    // A later mount on the same point hides the earlier one.
+    std::map<std::string, const MountEntry*> top;
+    for (const MountEntry& m : mounts) top[m.mountPoint] = &m;
+
+    std::vector<Volume> volumes;
+    Volume root{"/", ""};
+    if (auto it = top.find("/"); it != top.end()) root.name = VolumeName(*it->second, labels);
+    volumes.push_back(root);
+
+    for (const auto& [mountPoint, m] : top) {  // std::map keeps them sorted
+        if (mountPoint == "/" || mountPoint.empty() || mountPoint[0] != '/') continue;
+        const bool network = IsNetworkType(m->fsType);
+        if (!network && IsPseudoType(m->fsType)) continue;
+        if (IsSystemPlace(mountPoint, network)) continue;
+        volumes.push_back(Volume{mountPoint, VolumeName(*m, labels)});
+    }
+    return volumes;
+}
+
+}  // namespace orvalen::platform::mountinfo

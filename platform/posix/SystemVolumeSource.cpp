@@ -1,0 +1,74 @@
+#include "platform/posix/SystemVolumeSource.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include "platform/ErrnoMap.h"
+#include "platform/MountInfo.h"
+
+namespace orvalen::platform {
+
+std::unique_ptr<VolumeSource> MakeSystemVolumeSource() {
+    return std::make_unique<posix::SystemVolumeSource>();
+}
+
+namespace posix {
+
+SystemVolumeSource::SystemVolumeSource(std::string mountInfoPath, std::string labelFolder)
+    : m_mountInfoPath(std::move(mountInfoPath)), m_labelFolder(std::move(labelFolder)) {}
+
+std::vector<Volume> SystemVolumeSource::volumes() {
+    std::ifstream in(m_mountInfoPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    // Without a mount table (not Linux, or /proc not mounted) the root is
+    // still there to browse from.
+    return mountinfo::PickVolumes(mountinfo::Parse(text.str()), readLabels());
+}
+
+DiskLabels SystemVolumeSource::readLabels() const {
+    DiskLabels labels;
+    DIR* dir = ::opendir(m_labelFolder.c_str());
+    if (!dir) return labels;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string link = m_labelFolder + "/" + entry->d_name;
+        const std::string label = mountinfo::DecodeHexEscapes(entry->d_name);
+        struct stat st {};
+        if (::stat(link.c_str(), &st) == 0 && S_ISBLK(st.st_mode))
+            labels.byDevNumbers[std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev))] = label;
+        if (char* real = ::realpath(link.c_str(), nullptr)) {
+            labels.byDevicePath[real] = label;
+            std::free(real);
+        }
+    }
+    ::closedir(dir);
+    return labels;
+}
+
+void SystemVolumeSource::openVolume(const std::string& mountPoint) {
+    // The mount folder of a dead share still answers stat; only reading its
+    // entries shows that the device is gone.
+    DIR* dir = ::opendir(mountPoint.c_str());
+    if (!dir) throw ErrorFromErrno(errno, "Cannot open volume", mountPoint);
+    errno = 0;
+    const bool readFailed = ::readdir(dir) == nullptr && errno != 0;
+    const int readErrno = errno;
+    ::closedir(dir);
+    if (readFailed) throw ErrorFromErrno(readErrno, "Cannot read volume", mountPoint);
+}
+
+FolderListing SystemVolumeSource::listFolder(const std::string& path) { return ListFolder(path); }
+
+}  // namespace posix
+}  // namespace orvalen::platform

@@ -1,0 +1,25 @@
+#include "ui/BrowseLauncher.h"
+
+#include <utility>
+
+#include "ui/frmBrowse.h"
+
+namespace orvalen::ui {
+
+BrowseLauncher::BrowseLauncher(mdlMain& shared, PathCaptions& captions, VolumeSourceFactory makeVolumes)
+    : m_shared(shared), m_captions(captions), m_makeVolumes(std::move(makeVolumes)) {}
+
+BrowseLauncher::~BrowseLauncher() = default;
+
+frmBrowse& BrowseLauncher::dialog() {
+    if (!m_dialog) m_dialog = std::make_unique<frmBrowse>(m_shared, m_captions, m_makeVolumes());
+    return *m_dialog;
+}
+
+void BrowseLauncher::show() {
+    frmBrowse& browse = dialog();
+    // No owner window: exec() makes a parentless dialog application-modal.
+    browse.exec();
+}
+
+}  // namespace orvalen::ui

@@ -1,0 +1,138 @@
+#include "ui/DirListBox.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyle>
+
+#include <exception>
+
+#include "core/PathText.h"
+#include "core/RuntimeError.h"
+#include "platform/VolumeSource.h"
+#include "ui/FileSystemText.h"
+
+namespace orvalen::ui {
+
+namespace {
+constexpr int kPathRole = Qt::UserRole;  // full path, kept on the open folder and its ancestors
+}
+
+DirListBox::DirListBox(platform::VolumeSource& source, QWidget* parent)
+    : QTreeWidget(parent), m_source(source) {
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // A small step per level: Linux paths run deeper than drive letters did,
+    // and the list is narrow.
+    setIndentation(fontMetrics().averageCharWidth() + 2);
+    // Long names scroll sideways instead of being cut.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { openItem(item); });
+}
+
+int DirListBox::setPath(const QString& folder) {
+    const QString clean = QDir::cleanPath(folder);
+    const bool changed = clean != m_path;
+    m_path = clean;
+    const int failure = fill(QString());
+    if (changed) emit pathChanged(m_path);
+    return failure;
+}
+
+void DirListBox::refresh() {
+    const QTreeWidgetItem* current = currentItem();
+    // Only a highlighted sub-folder needs finding again; an ancestor is rebuilt as it was.
+    const QString highlight = current && !current->data(0, kPathRole).isValid() ? current->text(0) : QString();
+    fill(highlight);
+}
+
+QString DirListBox::highlightedPath() const {
+    const QTreeWidgetItem* item = currentItem();
+    if (!item || !item->isSelected()) return QString();
+    const QVariant full = item->data(0, kPathRole);
+    return full.isValid() ? full.toString() : JoinPath(m_path, item->text(0));
+}
+
+void DirListBox::openRow(int row) {
+    QTreeWidgetItem* item = topLevelItem(0);
+    for (int i = 0; item && i < row; ++i) item = itemBelow(item);
+    if (item) openItem(item);
+}
+
+int DirListBox::fill(const QString& highlight) {
+    int failure = 0;
+    QStringList subFolders;
+    try {
+        subFolders = SortedForPeople(m_source.listFolder(NameToFileSystem(m_path)).folders);
+    } catch (const RuntimeError& e) {
+        failure = e.number();  // the folder stays open, with no sub-folders shown
+    } catch (const std::exception&) {
+        failure = err::kPathFileAccess;
+    }
+
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
+
+    // The chain from the root down to the open folder, each item the child of
+    // the one above, so that the tree indents every level one step further.
+    const QString rootText(QChar::fromLatin1(path::kSeparator));
+    auto* root = new QTreeWidgetItem(QStringList{rootText});
+    root->setIcon(0, openIcon);
+    root->setData(0, kPathRole, rootText);
+    QTreeWidgetItem* open = root;
+    QString walked = rootText;
+    for (const QString& part : m_path.split(QChar::fromLatin1(path::kSeparator), Qt::SkipEmptyParts)) {
+        walked = JoinPath(walked, part);
+        auto* item = new QTreeWidgetItem(open, QStringList{part});
+        item->setIcon(0, openIcon);
+        item->setToolTip(0, walked);
+        item->setData(0, kPathRole, walked);
+        open = item;
+    }
+
+    QList<QTreeWidgetItem*> children;
+    children.reserve(subFolders.size());
+    QTreeWidgetItem* highlighted = nullptr;
+    for (const QString& name : subFolders) {
+        auto* item = new QTreeWidgetItem(QStringList{name});
+        item->setIcon(0, closedIcon);
+        item->setToolTip(0, name);  // a long name is cut by the narrow list
+        if (!highlight.isEmpty() && name == highlight) highlighted = item;
+        children << item;
+    }
+    open->addChildren(children);
+
+    clear();
+    // Added whole, so the view takes the new rows in one go.
+    addTopLevelItem(root);
+    expandAll();
+    setCurrentItem(highlighted ? highlighted : open);
+    scrollToItem(currentItem());
+    return failure;
+}
+
+void DirListBox::openItem(QTreeWidgetItem* item) {
+    if (!item) return;
+    const QVariant full = item->data(0, kPathRole);
+    setPath(full.isValid() ? full.toString() : JoinPath(m_path, item->text(0)));
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    // Enter opens the highlighted folder and stops there: it must not also
+    // press the dialog's default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openItem(currentItem());
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+}  // namespace orvalen::ui
