@@ -99,69 +99,57 @@ bool GuardEngine::processItem() {
     if (!attempt([&] { s.SourcePath = s.Items.source(row); })) return false;
     if (!attempt([&] { s.DestinationPath = s.Items.destination(row); })) return false;
     if (!attempt([&] { m_itemIsFile = s.Items.ItemIsFile(row); })) return false;
-    return m_itemIsFile ? fileBranch() : folderBranch();
+    return guardItem();
 }
 
-bool GuardEngine::fileBranch() {
+bool GuardEngine::guardItem() {
     mdlMain& s = m_shared;
+    const bool isFile = m_itemIsFile;
     // The source is opened first: a source that cannot be opened fails the item
     // even when its copy is intact.
-    if (!attempt([&] { s.SourceFile = s.FileSys().GetFile(s.SourcePath); })) return false;
+    if (!attempt([&] {
+            if (isFile) s.SourceFile = s.FileSys().GetFile(s.SourcePath);
+            else s.SourceFolder = s.FileSys().GetFolder(s.SourcePath);
+        }))
+        return false;
     FindName();
     s.DestinationPath += s.ItemName;
 
     bool exists = false;
-    if (!attempt([&] { exists = s.FileSys().FileExists(s.DestinationPath); })) return false;
+    if (!attempt([&] {
+            exists = isFile ? s.FileSys().FileExists(s.DestinationPath)
+                            : s.FileSys().FolderExistsNoFollow(s.DestinationPath);
+        }))
+        return false;
     if (exists) {
-        if (!attempt([&] { s.DestFile = s.FileSys().GetFile(s.DestinationPath); })) return false;
-        bool differ = false;
         if (!attempt([&] {
-                differ = s.FileSys().Size(s.DestFile) != s.FileSys().Size(s.SourceFile);
+                if (isFile) s.DestFile = s.FileSys().GetFile(s.DestinationPath);
+                else s.DestFolder = s.FileSys().GetFolder(s.DestinationPath);
             }))
             return false;
-        if (differ && !attempt([&] { CopyFile(); })) return false;
-        return true;
+        bool differ = false;
+        if (!attempt([&] {
+                FileSystem& fs = s.FileSys();
+                differ = isFile ? fs.Size(s.DestFile) != fs.Size(s.SourceFile)
+                                : fs.Size(s.DestFolder) != fs.Size(s.SourceFolder);
+            }))
+            return false;
+        return !differ || attempt([&] { copyItem(); });
     }
 
     bool parentMissing = false;
     if (!attempt([&] {
-            auto& fs = s.FileSys();
+            FileSystem& fs = s.FileSys();
             parentMissing = !fs.FolderExists(fs.GetParentFolderName(s.DestinationPath));
         }))
         return false;
     if (parentMissing && !attempt([&] { CreateDestinationFolder(); })) return false;
-    return attempt([&] { CopyFile(); });
+    return attempt([&] { copyItem(); });
 }
 
-bool GuardEngine::folderBranch() {
-    mdlMain& s = m_shared;
-    if (!attempt([&] { s.SourceFolder = s.FileSys().GetFolder(s.SourcePath); })) return false;
-    FindName();
-    s.DestinationPath += s.ItemName;
-
-    bool exists = false;
-    if (!attempt([&] { exists = s.FileSys().FolderExistsNoFollow(s.DestinationPath); }))
-        return false;
-    if (exists) {
-        if (!attempt([&] { s.DestFolder = s.FileSys().GetFolder(s.DestinationPath); }))
-            return false;
-        bool differ = false;
-        if (!attempt([&] {
-                differ = s.FileSys().Size(s.DestFolder) != s.FileSys().Size(s.SourceFolder);
-            }))
-            return false;
-        if (differ && !attempt([&] { CopyFolder(); })) return false;
-        return true;
-    }
-
-    bool parentMissing = false;
-    if (!attempt([&] {
-            auto& fs = s.FileSys();
-            parentMissing = !fs.FolderExists(fs.GetParentFolderName(s.DestinationPath));
-        }))
-        return false;
-    if (parentMissing && !attempt([&] { CreateDestinationFolder(); })) return false;
-    return attempt([&] { CopyFolder(); });
+void GuardEngine::copyItem() {
+    if (m_itemIsFile) CopyFile();
+    else CopyFolder();
 }
 
 void GuardEngine::FindName() {

@@ -40,8 +40,9 @@ private:
     void runPass();
     // Returns false when the pass must end.
     bool processItem();
-    bool fileBranch();
-    bool folderBranch();
+    // The rest of the item's steps, the same for both kinds of item.
+    bool guardItem();
+    void copyItem();
 
     // Runs one step; on a failure asks the user where the number calls for it.
     // Retry repeats exactly this step; true when the step finally succeeded.

@@ -20,15 +20,10 @@ using orvalen::FileRef;
 using orvalen::platform::LocalFileSystem;
 using testsupport::RuntimeNumberOf;
 using testsupport::TempTree;
+using testsupport::lstatOf;
 namespace err = orvalen::err;
 
 namespace {
-
-struct stat lstatOf(const std::string& path) {
-    struct stat st{};
-    if (::lstat(path.c_str(), &st) != 0) ADD_FAILURE() << "cannot lstat " << path;
-    return st;
-}
 
 void setModificationTime(const std::string& path, time_t seconds, long nanoseconds) {
     const timespec times[2] = {{seconds, 0}, {seconds, nanoseconds}};

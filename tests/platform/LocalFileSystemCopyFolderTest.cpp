@@ -19,15 +19,10 @@ using orvalen::FolderRef;
 using orvalen::platform::LocalFileSystem;
 using testsupport::RuntimeNumberOf;
 using testsupport::TempTree;
+using testsupport::lstatOf;
 namespace err = orvalen::err;
 
 namespace {
-
-struct stat lstatOf(const std::string& path) {
-    struct stat st{};
-    if (::lstat(path.c_str(), &st) != 0) ADD_FAILURE() << "cannot lstat " << path;
-    return st;
-}
 
 std::string linkText(const std::string& path) {
     char buffer[4096];

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace testsupport {
 
 namespace {
@@ -143,6 +145,12 @@ std::vector<std::string> TempTree::entryNames(const std::string& folder) {
     ::closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+struct stat lstatOf(const std::string& path) {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) ADD_FAILURE() << "cannot lstat " << path;
+    return st;
 }
 
 }  // namespace testsupport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,5 +38,8 @@ public:
 private:
     std::string m_root;
 };
+
+// The entry itself, not where a link points; a failed look fails the test.
+struct stat lstatOf(const std::string& path);
 
 }  // namespace testsupport
