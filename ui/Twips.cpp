@@ -1,5 +1,7 @@
 #include "ui/Twips.h"
 
+#include <QLabel>
+
 #include <QFontMetrics>
 #include <QString>
 #include <QWidget>
@@ -57,6 +59,15 @@ void TwipsScale::fitSize(QSize pixels, int widthTwips, int heightTwips) {
         if (wide && high) return;
         m_factor *= kGrowStep;
     }
+}
+
+void TwipsScale::place(QWidget* widget, int left, int top, int width, int height) const {
+    widget->setGeometry(rect(left, top, width, height));
+}
+
+void TwipsScale::placeSized(QLabel* label, int left, int top) const {
+    label->move(point(left, top));
+    label->adjustSize();
 }
 
 }  // namespace orvalen::ui

@@ -5,6 +5,7 @@
 #include <QSize>
 
 class QFontMetrics;
+class QLabel;
 class QString;
 class QWidget;
 
@@ -29,6 +30,12 @@ public:
     QPoint point(int left, int top) const;
     QSize size(int width, int height) const;
     QRect rect(int left, int top, int width, int height) const;
+
+    // Puts `widget` at its designed place and size.
+    void place(QWidget* widget, int left, int top, int width, int height) const;
+    // A label sized to its text: its top-left corner is fixed and it grows
+    // with its text.
+    void placeSized(QLabel* label, int left, int top) const;
 
     // Grows the factor until `text`, drawn with `flags` (add Qt::TextWordWrap
     // for a wrapping label) in a box of widthTwips x heightTwips less `padding`

@@ -152,23 +152,19 @@ void frmAbout::applyGeometry() {
     // margin; the picture is not stretched when a large font grows the window.
     m_picIcon->setGeometry(QRect(s.point(120, 120), QSize(84, 84)));
 
-    const auto placeSized = [&](QLabel* label, int top) {
-        label->move(s.point(kTextLeft, top));
-        label->adjustSize();
-    };
-    placeSized(m_lblTitle, 240);
-    placeSized(m_lblVersion, 525);
-    placeSized(m_lblByMe, 810);
-    placeSized(m_lblDate, 1095);
+    s.placeSized(m_lblTitle, kTextLeft, 240);
+    s.placeSized(m_lblVersion, kTextLeft, 525);
+    s.placeSized(m_lblByMe, kTextLeft, 810);
+    s.placeSized(m_lblDate, kTextLeft, 1095);
 
     // Etched: the grey line, and the white one right under it whatever the scale.
     const int grey = s.px(1485);
     m_Line1[1]->setGeometry(s.px(90), grey, s.px(5654) - s.px(90), 1);
     m_Line1[0]->setGeometry(s.px(105), grey + 1, s.px(5654) - s.px(105), 2);
 
-    m_lblDisclaimer->setGeometry(s.rect(120, 1560, 3975, 1065));
-    m_cmdOK->setGeometry(s.rect(4245, 1665, 1260, 345));
-    m_cmdSysInfo->setGeometry(s.rect(4260, 2115, 1245, 345));
+    s.place(m_lblDisclaimer, 120, 1560, 3975, 1065);
+    s.place(m_cmdOK, 4245, 1665, 1260, 345);
+    s.place(m_cmdSysInfo, 4260, 2115, 1245, 345);
     setFixedSize(s.size(5730, 2640));
 }
 

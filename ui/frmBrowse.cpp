@@ -103,22 +103,14 @@ void frmBrowse::applyGeometry() {
     // The folder list shows at least a few levels at once.
     s.fitSize(QSize(0, 6 * m_Dir1->fontMetrics().lineSpacing() + 8), 1695, 1890);
 
-    auto place = [&s](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(s.rect(left, top, width, height));
-    };
-    // A label sized to its text keeps its top-left corner and grows with it.
-    auto placeLabel = [&s](QLabel* label, int left, int top) {
-        label->move(s.point(left, top));
-        label->adjustSize();
-    };
-    placeLabel(m_Label1, 120, 120);
-    place(m_Drive1, 120, 360, 1575, 315);
-    place(m_cmdSelect, 1920, 240, 900, 500);
-    place(m_cmdCancel, 2880, 240, 900, 500);
-    placeLabel(m_Label2, 120, 840);
-    place(m_Dir1, 120, 1080, 1695, 1890);
-    placeLabel(m_Label3, 1920, 840);
-    place(m_File1, 1920, 1080, 1815, 1845);
+    s.placeSized(m_Label1, 120, 120);
+    s.place(m_Drive1, 120, 360, 1575, 315);
+    s.place(m_cmdSelect, 1920, 240, 900, 500);
+    s.place(m_cmdCancel, 2880, 240, 900, 500);
+    s.placeSized(m_Label2, 120, 840);
+    s.place(m_Dir1, 120, 1080, 1695, 1890);
+    s.placeSized(m_Label3, 1920, 840);
+    s.place(m_File1, 1920, 1080, 1815, 1845);
     setFixedSize(s.size(3915, 3015));
 }
 

@@ -133,12 +133,12 @@ void frmInstructions::applyGeometry() {
                     buttonMetrics.height() + 8),
               1215, 495);
 
-    m_lblInstructionsLabel->setGeometry(s.rect(203, 112, 1575, 255));
-    m_lblInstructions->setGeometry(s.rect(173, 472, 5145, 1605));
-    m_Label1->setGeometry(s.rect(173, 2152, 5145, 975));
-    m_frmByMe->setGeometry(s.rect(188, 3247, 3495, 735));
-    m_lblByMe->setGeometry(s.rect(100, 240, 3135, 375));
-    m_cmdClose->setGeometry(s.rect(4043, 3457, 1215, 495));
+    s.place(m_lblInstructionsLabel, 203, 112, 1575, 255);
+    s.place(m_lblInstructions, 173, 472, 5145, 1605);
+    s.place(m_Label1, 173, 2152, 5145, 975);
+    s.place(m_frmByMe, 188, 3247, 3495, 735);
+    s.place(m_lblByMe, 100, 240, 3135, 375);
+    s.place(m_cmdClose, 4043, 3457, 1215, 495);
     setFixedSize(s.size(5490, 4095));
 }
 

@@ -263,42 +263,34 @@ void frmMain::applyGeometry() {
     // A list box shows at least four rows.
     s.fitSize(QSize(0, 4 * m_lstSource->fontMetrics().lineSpacing() + 8), 1455, 1035);
 
-    auto place = [&s](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(s.rect(left, top, width, height));
-    };
-    // A label sized to its text keeps its top-left corner and grows with it.
-    auto placeLabel = [&s](QLabel* label, int left, int top) {
-        label->move(s.point(left, top));
-        label->adjustSize();
-    };
 
-    place(m_fraMode1, 120, 0, 5295, 1815);
-    placeLabel(m_lblSourceListLabel, 120, 240);
-    placeLabel(m_lblDestinationListLabel, 1680, 240);
-    place(m_lstSource, 120, 600, 1455, 1035);
-    place(m_lstDestination, 1560, 600, 1455, 1035);
-    place(m_cmdAddFile, 3120, 600, 1000, 500);
-    place(m_cmdAddFolder, 3120, 1200, 1000, 500);
-    place(m_cmdEditItem, 4200, 600, 1000, 500);
-    place(m_cmdDeleteItem, 4200, 1200, 1000, 500);
+    s.place(m_fraMode1, 120, 0, 5295, 1815);
+    s.placeSized(m_lblSourceListLabel, 120, 240);
+    s.placeSized(m_lblDestinationListLabel, 1680, 240);
+    s.place(m_lstSource, 120, 600, 1455, 1035);
+    s.place(m_lstDestination, 1560, 600, 1455, 1035);
+    s.place(m_cmdAddFile, 3120, 600, 1000, 500);
+    s.place(m_cmdAddFolder, 3120, 1200, 1000, 500);
+    s.place(m_cmdEditItem, 4200, 600, 1000, 500);
+    s.place(m_cmdDeleteItem, 4200, 1200, 1000, 500);
 
-    place(m_fraMode2, 120, 1800, 5295, 2295);
-    placeLabel(m_lblSourcePathLabel, 120, 240);
-    place(m_lblSourcePath, 120, 480, 3765, 435);
-    place(m_cmdBrowseSource, 4200, 480, 1000, 400);
-    placeLabel(m_lblDestinationPathLabel, 120, 960);
-    place(m_lblDestinationPath, 120, 1200, 3765, 435);
-    place(m_cmdBrowseDestination, 4200, 1080, 1000, 400);
-    place(m_cmdOK, 3120, 1680, 1000, 495);
-    place(m_cmdCancel, 4200, 1680, 1000, 495);
+    s.place(m_fraMode2, 120, 1800, 5295, 2295);
+    s.placeSized(m_lblSourcePathLabel, 120, 240);
+    s.place(m_lblSourcePath, 120, 480, 3765, 435);
+    s.place(m_cmdBrowseSource, 4200, 480, 1000, 400);
+    s.placeSized(m_lblDestinationPathLabel, 120, 960);
+    s.place(m_lblDestinationPath, 120, 1200, 3765, 435);
+    s.place(m_cmdBrowseDestination, 4200, 1080, 1000, 400);
+    s.place(m_cmdOK, 3120, 1680, 1000, 495);
+    s.place(m_cmdCancel, 4200, 1680, 1000, 495);
 
-    place(m_fraRun, 120, 4200, 5295, 1215);
-    placeLabel(m_lblIntervalLabel, 120, 240);
-    place(m_txtTimeInterval, 1920, 240, 495, 300);
-    placeLabel(m_lblStatusLabel, 120, 720);
-    placeLabel(m_lblStatus, 720, 720);
-    place(m_cmdStart, 3120, 600, 1000, 495);
-    place(m_cmdStop, 4200, 600, 1000, 495);
+    s.place(m_fraRun, 120, 4200, 5295, 1215);
+    s.placeSized(m_lblIntervalLabel, 120, 240);
+    s.place(m_txtTimeInterval, 1920, 240, 495, 300);
+    s.placeSized(m_lblStatusLabel, 120, 720);
+    s.placeSized(m_lblStatus, 720, 720);
+    s.place(m_cmdStart, 3120, 600, 1000, 495);
+    s.place(m_cmdStop, 4200, 600, 1000, 495);
 
     m_client->setFixedSize(s.size(5520, 5505));
     // The window takes exactly the menu bar and the client area, and keeps it.
