@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "TempFolder.h"
+#include "support/TempTree.h"
 #include "core/RuntimeError.h"
 #include "platform/KeyValueStore.h"
 #include "platform/posix/XdgKeyValueStore.h"
@@ -14,7 +15,7 @@ using orvalen::platform::kHKeyCurrentUser;
 using orvalen::platform::kHKeyLocalMachine;
 using orvalen::platform::kInvalidProcedureCall;
 using orvalen::platform::XdgKeyValueStore;
-using testsupport::TempFolder;
+using testsupport::TempTree;
 
 namespace {
 
@@ -33,18 +34,18 @@ protected:
     // A store holding `lines` under the MSINFO key.
     void WriteStore(const std::string& lines) { WriteRawStore(kGroup + lines); }
     void WriteRawStore(const std::string& content) {
-        m_dir.write("orvalen/registry.ini", content);
+        m_dir.writeFile("orvalen/registry.ini", content);
     }
 
     // Result and text of a lookup of `name` under the MSINFO key; `KeyVal`
     // starts as `before` so that a left-alone or cleared value shows.
     bool Get(const std::string& name, std::string& KeyVal, const std::string& before = "before") {
         KeyVal = before;
-        XdgKeyValueStore store({m_dir.path()});
+        XdgKeyValueStore store({m_dir.root()});
         return store.GetKeyValue(kHKeyLocalMachine, kKey, name, KeyVal);
     }
 
-    TempFolder m_dir;
+    TempTree m_dir;
 };
 
 TEST_F(KeyValueStoreTest, textValue_finalZeroRule) {
@@ -152,7 +153,7 @@ TEST_F(KeyValueStoreTest, missingKeyValueOrStore_falseWithEmptyValue) {
     EXPECT_FALSE(Get("NoSuchValue", value));
     EXPECT_EQ(value, "");
 
-    XdgKeyValueStore store({m_dir.path()});
+    XdgKeyValueStore store({m_dir.root()});
     value = "stale";
     EXPECT_FALSE(store.GetKeyValue(kHKeyLocalMachine, "SOFTWARE\\Nothing", "PATH", value));
     EXPECT_EQ(value, "");
@@ -163,8 +164,8 @@ TEST_F(KeyValueStoreTest, missingKeyValueOrStore_falseWithEmptyValue) {
     EXPECT_FALSE(store.GetKeyValue(0x12345678u, kKey, "PATH", value)) << "not a root";
     EXPECT_EQ(value, "");
 
-    TempFolder empty;
-    XdgKeyValueStore noStore({empty.path()});
+    TempTree empty;
+    XdgKeyValueStore noStore({empty.root()});
     value = "stale";
     EXPECT_FALSE(noStore.GetKeyValue(kHKeyLocalMachine, kKey, "PATH", value));
     EXPECT_EQ(value, "");
@@ -226,9 +227,9 @@ TEST_F(KeyValueStoreTest, malformedOrImproperStore_false) {
     }
 
     // A folder in the store's place.
-    TempFolder folderDir;
-    std::filesystem::create_directories(XdgKeyValueStore::StorePathIn(folderDir.path()));
-    XdgKeyValueStore folderStore({folderDir.path()});
+    TempTree folderDir;
+    std::filesystem::create_directories(XdgKeyValueStore::StorePathIn(folderDir.root()));
+    XdgKeyValueStore folderStore({folderDir.root()});
     value = "stale";
     EXPECT_FALSE(folderStore.GetKeyValue(kHKeyLocalMachine, kKey, "PATH", value));
     EXPECT_EQ(value, "");
@@ -249,12 +250,12 @@ TEST(KeyValueStoreLocation, configDirsFollowTheXdgRules) {
 }
 
 TEST(KeyValueStoreLocation, firstFolderHoldingAStoreIsTheStore) {
-    TempFolder none, first, second;
+    TempTree none, first, second;
     const std::string rel = "orvalen/registry.ini";
-    first.write(rel, kGroup + "Other=\"first\"\n");
-    second.write(rel, kGroup + "PATH=\"second\"\nOther=\"second\"\n");
+    first.writeFile(rel, kGroup + "Other=\"first\"\n");
+    second.writeFile(rel, kGroup + "PATH=\"second\"\nOther=\"second\"\n");
 
-    XdgKeyValueStore store({none.path(), first.path(), second.path()});
+    XdgKeyValueStore store({none.root(), first.root(), second.root()});
     std::string value;
     ASSERT_TRUE(store.GetKeyValue(kHKeyLocalMachine, kKey, "Other", value));
     EXPECT_EQ(value, "first");
@@ -281,11 +282,11 @@ private:
 TEST(KeyValueStoreLocation, systemStoreReadsConfigDirsButNotTheUsersConfigHome) {
     EnvGuard dirsGuard("XDG_CONFIG_DIRS");
     EnvGuard homeGuard("XDG_CONFIG_HOME");
-    TempFolder system, home;
-    system.write("orvalen/registry.ini", kGroup + "PATH=\"/from/system\"\n");
-    home.write("orvalen/registry.ini", kGroup + "PATH=\"/from/home\"\nExtra=\"home\"\n");
-    ::setenv("XDG_CONFIG_DIRS", system.path().c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    TempTree system, home;
+    system.writeFile("orvalen/registry.ini", kGroup + "PATH=\"/from/system\"\n");
+    home.writeFile("orvalen/registry.ini", kGroup + "PATH=\"/from/home\"\nExtra=\"home\"\n");
+    ::setenv("XDG_CONFIG_DIRS", system.root().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.root().c_str(), 1);
 
     auto store = orvalen::platform::MakeSystemKeyValueStore();
     std::string value;

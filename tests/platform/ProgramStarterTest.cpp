@@ -12,11 +12,11 @@
 #include <string>
 #include <thread>
 
-#include "TempFolder.h"
+#include "support/TempTree.h"
 #include "platform/FileProbe.h"
 #include "platform/ProgramStarter.h"
 
-using testsupport::TempFolder;
+using testsupport::TempTree;
 
 namespace {
 
@@ -42,23 +42,23 @@ bool HasNoChildren() {
     return pid < 0 && errno == ECHILD;
 }
 
-std::string WriteScript(const TempFolder& dir, const std::string& name, const std::string& body,
+std::string WriteScript(const TempTree& dir, const std::string& name, const std::string& body,
                         mode_t mode = 0755) {
-    const std::string path = dir.write(name, body);
+    const std::string path = dir.writeFile(name, body);
     ::chmod(path.c_str(), mode);
     return path;
 }
 
 class ProgramStarterTest : public ::testing::Test {
 protected:
-    TempFolder m_dir;
+    TempTree m_dir;
     std::unique_ptr<orvalen::platform::ProgramStarter> m_starter =
         orvalen::platform::MakeSystemProgramStarter();
 };
 
 TEST_F(ProgramStarterTest, startsProgram_withoutWaiting_andLeavesNoChild) {
-    const std::string go = m_dir / "go";
-    const std::string marker = m_dir / "marker";
+    const std::string go = m_dir.path("go");
+    const std::string marker = m_dir.path("marker");
     // The program waits for the test to answer before it finishes; a starter
     // that waited for it would only return after the wait ran out.
     const std::string script = WriteScript(m_dir, "tool",
@@ -71,7 +71,7 @@ TEST_F(ProgramStarterTest, startsProgram_withoutWaiting_andLeavesNoChild) {
 
     ASSERT_TRUE(m_starter->StartProgram(script));
     EXPECT_TRUE(HasNoChildren());
-    m_dir.write("go", "");
+    m_dir.writeFile("go", "");
     EXPECT_EQ(WaitForMarker(marker), "answered\n");
     EXPECT_TRUE(HasNoChildren());
 }
@@ -80,10 +80,10 @@ TEST_F(ProgramStarterTest, pathThatCannotBeStarted_false) {
     const std::string notExecutable = WriteScript(m_dir, "plain", "#!/bin/sh\nexit 0\n", 0644);
     const std::string badInterpreter = WriteScript(m_dir, "broken", "#!/no/such/shell\n");
     const std::string garbage = WriteScript(m_dir, "garbage", std::string("\x7f" "ELF\x01\x02", 6));
-    std::filesystem::create_directories(m_dir / "folder");
+    std::filesystem::create_directories(m_dir.path("folder"));
 
-    EXPECT_FALSE(m_starter->StartProgram(m_dir / "missing"));
-    EXPECT_FALSE(m_starter->StartProgram(m_dir / "folder"));
+    EXPECT_FALSE(m_starter->StartProgram(m_dir.path("missing")));
+    EXPECT_FALSE(m_starter->StartProgram(m_dir.path("folder")));
     EXPECT_FALSE(m_starter->StartProgram(badInterpreter));
     EXPECT_FALSE(m_starter->StartProgram(garbage));
     EXPECT_FALSE(m_starter->StartProgram(""));
@@ -94,23 +94,23 @@ TEST_F(ProgramStarterTest, pathThatCannotBeStarted_false) {
 }
 
 TEST(FileProbeTest, ordinaryFileOnly) {
-    TempFolder dir;
+    TempTree dir;
     auto probe = orvalen::platform::MakeSystemFileProbe();
-    const std::string file = dir.write("tool", "x");
-    dir.write(".hidden", "x");
-    dir.write(".cache/tool", "x");
-    std::filesystem::create_directories(dir / "folder");
-    std::filesystem::create_symlink(file, dir / "link");
-    std::filesystem::create_symlink(dir / "folder", dir / "folderlink");
+    const std::string file = dir.writeFile("tool", "x");
+    dir.writeFile(".hidden", "x");
+    dir.writeFile(".cache/tool", "x");
+    std::filesystem::create_directories(dir.path("folder"));
+    std::filesystem::create_symlink(file, dir.path("link"));
+    std::filesystem::create_symlink(dir.path("folder"), dir.path("folderlink"));
 
     EXPECT_TRUE(probe->IsOrdinaryFile(file));
-    EXPECT_TRUE(probe->IsOrdinaryFile(dir / "link")) << "a link to a file counts";
-    EXPECT_TRUE(probe->IsOrdinaryFile(dir / ".cache/tool")) << "only the file's own name decides";
-    EXPECT_FALSE(probe->IsOrdinaryFile(dir / ".hidden"));
-    EXPECT_FALSE(probe->IsOrdinaryFile(dir / "folder"));
-    EXPECT_FALSE(probe->IsOrdinaryFile(dir / "folderlink"));
+    EXPECT_TRUE(probe->IsOrdinaryFile(dir.path("link"))) << "a link to a file counts";
+    EXPECT_TRUE(probe->IsOrdinaryFile(dir.path(".cache/tool"))) << "only the file's own name decides";
+    EXPECT_FALSE(probe->IsOrdinaryFile(dir.path(".hidden")));
+    EXPECT_FALSE(probe->IsOrdinaryFile(dir.path("folder")));
+    EXPECT_FALSE(probe->IsOrdinaryFile(dir.path("folderlink")));
     EXPECT_FALSE(probe->IsOrdinaryFile(file + "/"));
-    EXPECT_FALSE(probe->IsOrdinaryFile(dir / "missing"));
+    EXPECT_FALSE(probe->IsOrdinaryFile(dir.path("missing")));
     EXPECT_FALSE(probe->IsOrdinaryFile(""));
     EXPECT_FALSE(probe->IsOrdinaryFile(file + std::string("\0x", 2)));
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempTree.h"
 #include "platform/FileProbe.h"
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
@@ -15,7 +15,7 @@ using orvalen::platform::FindAndStartSysInfo;
 using orvalen::platform::kSysInfoToolSuffix;
 using orvalen::platform::SysInfoOutcome;
 using orvalen::platform::XdgKeyValueStore;
-using testsupport::TempFolder;
+using testsupport::TempTree;
 
 namespace {
 
@@ -51,14 +51,14 @@ private:
 class SysInfoLauncherTest : public ::testing::Test {
 protected:
     SysInfoLauncherTest() {
-        m_toolFolder = m_dir / "tools";
-        m_tool = m_dir.write("tools" + std::string(kSysInfoToolSuffix), "#!/bin/sh\n");
-        m_otherTool = m_dir.write("elsewhere/sysinfo", "#!/bin/sh\n");
+        m_toolFolder = m_dir.path("tools");
+        m_tool = m_dir.writeFile("tools" + std::string(kSysInfoToolSuffix), "#!/bin/sh\n");
+        m_otherTool = m_dir.writeFile("elsewhere/sysinfo", "#!/bin/sh\n");
     }
 
     SysInfoOutcome Run(const std::string& store) {
-        m_dir.write("config/orvalen/registry.ini", store);
-        XdgKeyValueStore lookup({m_dir / "config"});
+        m_dir.writeFile("config/orvalen/registry.ini", store);
+        XdgKeyValueStore lookup({m_dir.path("config")});
         return FindAndStartSysInfo(lookup, m_probe, m_starter);
     }
 
@@ -66,7 +66,7 @@ protected:
         return kLocation2 + "MSINFO=\"" + folder + "\"\n";
     }
 
-    TempFolder m_dir;
+    TempTree m_dir;
     std::string m_toolFolder, m_tool, m_otherTool;
     CountingProbe m_probe;
     RecordingStarter m_starter;
@@ -80,7 +80,7 @@ TEST_F(SysInfoLauncherTest, location1Present_startsItsPathAsItIs_location2NotCon
 }
 
 TEST_F(SysInfoLauncherTest, location1NamesMissingFile_unavailable_location2NotConsulted) {
-    const std::string missing = m_dir / "gone/sysinfo";
+    const std::string missing = m_dir.path("gone/sysinfo");
     EXPECT_EQ(Run(kLocation1 + "PATH=\"" + missing + "\"\n" + Location2Folder(m_toolFolder)),
               SysInfoOutcome::Unavailable);
     EXPECT_EQ(m_starter.started, std::vector<std::string>{missing});
@@ -94,12 +94,12 @@ TEST_F(SysInfoLauncherTest, location1Missing_location2FolderHoldingTheTool_start
 
 TEST_F(SysInfoLauncherTest, location2WithoutAnOrdinaryTool_unavailableWithoutStarting) {
     // No tool in the folder.
-    EXPECT_EQ(Run(Location2Folder(m_dir / "elsewhere")), SysInfoOutcome::Unavailable);
+    EXPECT_EQ(Run(Location2Folder(m_dir.path("elsewhere"))), SysInfoOutcome::Unavailable);
     // The tool's name is a folder there.
-    std::filesystem::create_directories(m_dir / ("dirtool" + std::string(kSysInfoToolSuffix)));
-    EXPECT_EQ(Run(Location2Folder(m_dir / "dirtool")), SysInfoOutcome::Unavailable);
+    std::filesystem::create_directories(m_dir.path("dirtool" + std::string(kSysInfoToolSuffix)));
+    EXPECT_EQ(Run(Location2Folder(m_dir.path("dirtool"))), SysInfoOutcome::Unavailable);
     // The folder itself is missing.
-    EXPECT_EQ(Run(Location2Folder(m_dir / "missing")), SysInfoOutcome::Unavailable);
+    EXPECT_EQ(Run(Location2Folder(m_dir.path("missing"))), SysInfoOutcome::Unavailable);
     EXPECT_TRUE(m_starter.started.empty());
     EXPECT_EQ(m_probe.asked.size(), 3u);
 }
