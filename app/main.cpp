@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "Version.h"
+#include "core/AppTitle.h"
 #include "core/mdlMain.h"
 #include "platform/LocalFileSystem.h"
 #include "ui/AppIcon.h"
@@ -57,7 +58,7 @@ int main(int argc, char* argv[]) {
     for (const QString& message : std::as_const(g_heldBack))
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 
-    QApplication::setApplicationName(QStringLiteral("Orvalen"));
+    QApplication::setApplicationName(QString::fromLatin1(orvalen::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(orvalen::kVersionText));
     QApplication::setWindowIcon(orvalen::ui::AppIcon());
     // Exit is the program's one way to end; no window closing ends it by accident.

@@ -61,6 +61,4 @@ private:
     bool m_itemIsFile = false;  // kind of the row being processed
 };
 
-inline constexpr const char* kTitle = "Orvalen";
-
 }  // namespace orvalen

@@ -52,8 +52,6 @@ public:
     // cmdStop: status "Ready", Start enabled, Stop disabled, timer off.
     void Stop();
 
-    bool isRunning() const { return m_timer.isActive(); }
-
 private:
     const ItemList& m_items;
     RunView& m_view;

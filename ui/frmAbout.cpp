@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "Version.h"
-#include "core/GuardEngine.h"
+#include "core/AppTitle.h"
 #include "platform/FileProbe.h"
 #include "platform/KeyValueStore.h"
 #include "platform/ProgramStarter.h"

@@ -13,6 +13,7 @@
 
 #include <exception>
 
+#include "core/AppTitle.h"
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "core/mdlMain.h"
@@ -25,7 +26,7 @@
 namespace orvalen::ui {
 
 namespace {
-const QString kTitle = QStringLiteral("Orvalen");
+const QString kTitleText = QString::fromLatin1(kTitle);
 constexpr int kMountPointRole = Qt::UserRole;
 }  // namespace
 
@@ -215,7 +216,7 @@ void frmBrowse::openOnVolume(const QString& mountPoint) {
 }
 
 bool frmBrowse::askDriveNotReady() {
-    QMessageBox box(QMessageBox::Warning, kTitle, QStringLiteral("The drive you selected is not ready."),
+    QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("The drive you selected is not ready."),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -242,7 +243,7 @@ void frmBrowse::cmdSelect_Click() {
     } else {
         const QString name = m_File1->fileName();
         if (name.isEmpty()) {
-            QMessageBox box(QMessageBox::Warning, kTitle, QStringLiteral("Please choose a file."),
+            QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("Please choose a file."),
                             QMessageBox::Ok, this);
             box.exec();
             return;

@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "core/AppTitle.h"
 #include "core/PathText.h"
 #include "ui/AppIcon.h"
 #include "ui/ItemListModel.h"
@@ -25,7 +26,6 @@
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
 #include "ui/frmInstructions.h"
-
 
 namespace orvalen::ui {
 

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace orvalen {
+
+// The program's title: the main window's caption, the About box's title and
+// the title of every message box.
+inline constexpr const char* kTitle = "Orvalen";
+
+}  // namespace orvalen
