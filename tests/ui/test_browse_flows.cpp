@@ -101,7 +101,7 @@ bool TestBrowseFlows::browse(const char* browseButton, const Pick& pick) {
         (pick.cancel ? d->cmdCancel() : d->cmdSelect())->click();
     });
     m_ui->button(browseButton)->click();
-    if (!seen->seen) qWarning("the browse dialog did not open");
+    if (!seen->seen) QTest::qFail("the browse dialog did not open", __FILE__, __LINE__);
     return fileListEnabled;
 }
 
