@@ -15,7 +15,8 @@
 namespace orvalen::ui {
 
 namespace {
-constexpr int kPathRole = Qt::UserRole;  // full path, kept on the open folder and its ancestors
+constexpr int kPathRole = Qt::UserRole;      // full path, kept on the open folder and its ancestors
+constexpr int kNameRole = Qt::UserRole + 1;  // exact name of a sub-folder; its text is only what is shown
 }
 
 DirListBox::DirListBox(platform::VolumeSource& source, QWidget* parent)
@@ -49,7 +50,8 @@ int DirListBox::setPath(const QString& folder) {
 void DirListBox::refresh() {
     const QTreeWidgetItem* current = currentItem();
     // Only a highlighted sub-folder needs finding again; an ancestor is rebuilt as it was.
-    const QString highlight = current && !current->data(0, kPathRole).isValid() ? current->text(0) : QString();
+    const QString highlight =
+        current && !current->data(0, kPathRole).isValid() ? current->data(0, kNameRole).toString() : QString();
     fill(highlight);
 }
 
@@ -57,7 +59,7 @@ QString DirListBox::highlightedPath() const {
     const QTreeWidgetItem* item = currentItem();
     if (!item || !item->isSelected()) return QString();
     const QVariant full = item->data(0, kPathRole);
-    return full.isValid() ? full.toString() : JoinPath(m_path, item->text(0));
+    return full.isValid() ? full.toString() : JoinPath(m_path, item->data(0, kNameRole).toString());
 }
 
 void DirListBox::openRow(int row) {
@@ -90,9 +92,9 @@ int DirListBox::fill(const QString& highlight) {
     QString walked = rootText;
     for (const QString& part : m_path.split(QChar::fromLatin1(path::kSeparator), Qt::SkipEmptyParts)) {
         walked = JoinPath(walked, part);
-        auto* item = new QTreeWidgetItem(open, QStringList{part});
+        auto* item = new QTreeWidgetItem(open, QStringList{ShownName(part)});
         item->setIcon(0, openIcon);
-        item->setToolTip(0, walked);
+        item->setToolTip(0, ShownName(walked));
         item->setData(0, kPathRole, walked);
         open = item;
     }
@@ -101,9 +103,11 @@ int DirListBox::fill(const QString& highlight) {
     children.reserve(subFolders.size());
     QTreeWidgetItem* highlighted = nullptr;
     for (const QString& name : subFolders) {
-        auto* item = new QTreeWidgetItem(QStringList{name});
+        const QString shown = ShownName(name);
+        auto* item = new QTreeWidgetItem(QStringList{shown});
         item->setIcon(0, closedIcon);
-        item->setToolTip(0, name);  // a long name is cut by the narrow list
+        item->setData(0, kNameRole, name);
+        item->setToolTip(0, shown);  // a long name is cut by the narrow list
         if (!highlight.isEmpty() && name == highlight) highlighted = item;
         children << item;
     }
@@ -121,7 +125,7 @@ int DirListBox::fill(const QString& highlight) {
 void DirListBox::openItem(QTreeWidgetItem* item) {
     if (!item) return;
     const QVariant full = item->data(0, kPathRole);
-    setPath(full.isValid() ? full.toString() : JoinPath(m_path, item->text(0)));
+    setPath(full.isValid() ? full.toString() : JoinPath(m_path, item->data(0, kNameRole).toString()));
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event) {

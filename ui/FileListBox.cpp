@@ -9,6 +9,10 @@
 
 namespace orvalen::ui {
 
+namespace {
+constexpr int kNameRole = Qt::UserRole;
+}
+
 FileListBox::FileListBox(platform::VolumeSource& source, QWidget* parent)
     : QListWidget(parent), m_source(source) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -25,7 +29,7 @@ void FileListBox::refresh() { fill(fileName()); }
 
 QString FileListBox::fileName() const {
     const QList<QListWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    return selected.isEmpty() ? QString() : selected.first()->data(kNameRole).toString();
 }
 
 void FileListBox::fill(const QString& highlight) {
@@ -37,15 +41,17 @@ void FileListBox::fill(const QString& highlight) {
         // pick another one.
     }
     clear();
-    addItems(names);
-    // A long name is cut by the narrow list; its tooltip shows it whole.
-    for (int row = 0; row < count(); ++row) item(row)->setToolTip(item(row)->text());
-    if (!highlight.isEmpty()) {
-        const QList<QListWidgetItem*> found = findItems(highlight, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (!found.isEmpty()) {
-            setCurrentItem(found.first());
-            scrollToItem(found.first());
-        }
+    QListWidgetItem* highlighted = nullptr;
+    for (const QString& name : names) {
+        const QString shown = ShownName(name);
+        auto* entry = new QListWidgetItem(shown, this);
+        entry->setData(kNameRole, name);  // the exact name; the text is only what is shown
+        entry->setToolTip(shown);  // a long name is cut by the narrow list
+        if (!highlight.isEmpty() && name == highlight) highlighted = entry;
+    }
+    if (highlighted) {
+        setCurrentItem(highlighted);
+        scrollToItem(highlighted);
     }
 }
 

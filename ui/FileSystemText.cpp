@@ -2,7 +2,6 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
-#include <QFile>
 #include <QLocale>
 
 #include <algorithm>
@@ -43,9 +42,122 @@ QStringList SortedForPeople(const std::vector<std::string>& names) {
     return sorted;
 }
 
-QString NameFromFileSystem(const std::string& name) { return QFile::decodeName(name.c_str()); }
+namespace {
 
-std::string NameToFileSystem(const QString& name) { return QFile::encodeName(name).toStdString(); }
+constexpr char16_t kEscapeBase = 0xDC00;
+
+bool IsEscapedByte(char16_t unit) { return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF; }
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are
+// not one (overlong forms, surrogates and values above U+10FFFF included).
+std::size_t Utf8SequenceAt(const std::string& s, std::size_t at, char32_t& code) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length;
+    char32_t min;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, code = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, code = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, code = lead & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+}  // namespace
+
+QString NameFromFileSystem(const std::string& name) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(name.size()));
+    for (std::size_t at = 0; at < name.size();) {
+        char32_t code = 0;
+        const std::size_t length = Utf8SequenceAt(name, at, code);
+        if (length == 0) {
+            text += QChar(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(name[at])));
+            ++at;
+        } else {
+            text += QString::fromUcs4(&code, 1);
+            at += length;
+        }
+    }
+    return text;
+}
+
+std::string NameToFileSystem(const QString& name) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(name.size()));
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name.at(i).unicode();
+        if (IsEscapedByte(unit)) {
+            bytes += static_cast<char>(unit - kEscapeBase);
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            AppendUtf8(bytes, QChar::surrogateToUcs4(unit, name.at(i + 1).unicode()));
+            ++i;
+        } else if (QChar::isSurrogate(unit)) {
+            AppendUtf8(bytes, 0xFFFD);  // no name decodes to this; keep the output valid
+        } else {
+            AppendUtf8(bytes, unit);
+        }
+    }
+    return bytes;
+}
+
+QString ShownName(const QString& name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QString shown;
+    shown.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            // A real character beyond the first plane, whose second half may
+            // look like an escaped byte.
+            shown += name.mid(i, 2);
+            ++i;
+            continue;
+        }
+        const int byte = IsEscapedByte(unit) ? unit - kEscapeBase : (unit < 0x20 || unit == 0x7F ? unit : -1);
+        if (byte < 0) {
+            shown += name.at(i);
+            continue;
+        }
+        shown += QLatin1String("\\x");
+        shown += QLatin1Char(kHex[byte >> 4]);
+        shown += QLatin1Char(kHex[byte & 0xF]);
+    }
+    return shown;
+}
+
+QString ShownText(const std::string& bytes) { return ShownName(NameFromFileSystem(bytes)); }
 
 QString JoinPath(const QString& folder, const QString& name) {
     return NameFromFileSystem(path::Join(NameToFileSystem(folder), NameToFileSystem(name)));

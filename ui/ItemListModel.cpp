@@ -2,6 +2,8 @@
 
 #include <QItemSelectionModel>
 
+#include "ui/FileSystemText.h"
+
 namespace orvalen::ui {
 
 ItemListModel::ItemListModel(ItemList& items, QObject* parent)
@@ -23,7 +25,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     const std::string& text = index.column() == SourceColumn ? m_items.source(index.row())
                                                              : m_items.destination(index.row());
     // The boxes are narrow: the tooltip carries the whole path.
-    return QString::fromStdString(text);
+    return ShownText(text);
 }
 
 QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -35,13 +37,13 @@ bool ItemListModel::append(const QString& source, const QString& destination, bo
     if (m_items.isFull()) return false;
     const int row = m_items.count();
     beginInsertRows(QModelIndex(), row, row);
-    m_items.append(source.toStdString(), destination.toStdString(), isFile);
+    m_items.append(NameToFileSystem(source), NameToFileSystem(destination), isFile);
     endInsertRows();
     return true;
 }
 
 void ItemListModel::replace(int row, const QString& source, const QString& destination) {
-    m_items.replace(row, source.toStdString(), destination.toStdString());
+    m_items.replace(row, NameToFileSystem(source), NameToFileSystem(destination));
     emit dataChanged(index(row, SourceColumn), index(row, DestinationColumn));
     m_selection->clear();
 }

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "ui/FileSystemText.h"
+
 namespace orvalen::ui {
 
 namespace {
@@ -33,7 +35,7 @@ void PathLabel::paintEvent(QPaintEvent*) {
     const QRect area = contentsRect();
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                    foregroundRole()));
-    painter.drawText(area, kWrapFlags, fittedText(fontMetrics(), text(), area));
+    painter.drawText(area, kWrapFlags, fittedText(fontMetrics(), ShownName(text()), area));
 }
 
 }  // namespace orvalen::ui

@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include <exception>
+#include <filesystem>
 
 #include "core/AppTitle.h"
 #include "core/PathText.h"
@@ -45,7 +46,8 @@ frmBrowse::frmBrowse(mdlMain& shared, PathCaptions& captions,
     loadVolumes();
     // The first showing starts where the process stands; the program sets no
     // start folder of its own.
-    m_Dir1->setPath(QDir::currentPath());
+    std::error_code unused;
+    m_Dir1->setPath(NameFromFileSystem(std::filesystem::current_path(unused).string()));
 }
 
 frmBrowse::~frmBrowse() = default;
@@ -128,7 +130,7 @@ void frmBrowse::loadVolumes() {
     const QSignalBlocker quiet(m_Drive1);
     m_Drive1->clear();
     for (const platform::Volume& v : volumes)
-        m_Drive1->addItem(NameFromFileSystem(v.displayText()), NameFromFileSystem(v.mountPoint));
+        m_Drive1->addItem(ShownText(v.displayText()), NameFromFileSystem(v.mountPoint));
     // The list drops down wide enough for the longest entry, even where the
     // closed box cannot show it whole.
     m_Drive1->view()->setMinimumWidth(m_Drive1->view()->sizeHintForColumn(0) +

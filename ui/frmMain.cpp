@@ -21,6 +21,7 @@
 #include "core/AppTitle.h"
 #include "core/PathText.h"
 #include "ui/AppIcon.h"
+#include "ui/FileSystemText.h"
 #include "ui/ItemListModel.h"
 #include "ui/PathLabel.h"
 #include "ui/Twips.h"
@@ -392,8 +393,8 @@ void frmMain::cmdEditItem_Click() {
     m_editedRow = static_cast<std::int16_t>(row);
     // The browse dialog offers what the edited row holds, a file or a folder.
     m_shared.AddingFile = m_shared.Items.ItemIsFile(row);
-    setSourcePathCaption(QString::fromStdString(m_shared.Items.source(row)));
-    setDestinationPathCaption(QString::fromStdString(m_shared.Items.destination(row)));
+    setSourcePathCaption(NameFromFileSystem(m_shared.Items.source(row)));
+    setDestinationPathCaption(NameFromFileSystem(m_shared.Items.destination(row)));
 }
 
 void frmMain::cmdDeleteItem_Click() {
@@ -518,11 +519,11 @@ void frmMain::showWarning(const QString& text) {
     box.exec();
 }
 
-void frmMain::warn(const std::string& text) { showWarning(QString::fromStdString(text)); }
+void frmMain::warn(const std::string& text) { showWarning(ShownText(text)); }
 
 UserPrompt::Answer frmMain::askRetryCancel(const std::string& text) {
     if (m_exiting) return Answer::Cancel;
-    QMessageBox box(QMessageBox::Warning, kTitleText, QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Warning, kTitleText, ShownText(text),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
