@@ -31,6 +31,11 @@ public:
     // folder copy replaces it rather than trusting where it points.
     virtual bool FolderExistsNoFollow(const std::string& path) { return FolderExists(path); }
 
+    // Called with a row's destination folder before anything there is looked
+    // at: throws 68 when that folder's file system is not mounted now (a share
+    // that went away leaves an empty local folder behind at its mount point).
+    virtual void CheckDestination(const std::string& destinationFolder) { (void)destinationFolder; }
+
     virtual FileRef GetFile(const std::string& path) = 0;
     virtual FolderRef GetFolder(const std::string& path) = 0;
 

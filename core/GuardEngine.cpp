@@ -112,6 +112,8 @@ bool GuardEngine::guardItem() {
             else s.SourceFolder = s.FileSys().GetFolder(s.SourcePath);
         }))
         return false;
+    // Nothing is looked at or written where the destination's share has gone.
+    if (!attempt([&] { s.FileSys().CheckDestination(s.DestinationPath); })) return false;
     FindName();
     s.DestinationPath += s.ItemName;
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/FileSystem.h"
+#include "platform/MountWatch.h"
 
 namespace orvalen::platform {
 
@@ -30,6 +31,10 @@ public:
     // True only for a folder standing at the path itself: a link there does
     // not count (a trailing separator still resolves one). Never throws.
     bool FolderExistsNoFollow(const std::string& path) override;
+
+    // 68 when the folder lies on a mount that is gone (see MountWatch), or
+    // its nearest existing folder answers as a dead network mount does.
+    void CheckDestination(const std::string& destinationFolder) override;
 
     // A regular file, links followed. 53 when it is missing (or is a folder)
     // in an existing folder, 76 when a folder on the path is missing.
@@ -74,6 +79,14 @@ public:
     // under, in the same folder. Derived from the name alone so that a copy cut
     // off halfway leaves at most one such file, which the next copy reuses.
     static std::string TemporaryNameFor(const std::string& copyName);
+
+    // Where the mount tables are read; tests put made-up ones in their place.
+    void setMountTables(std::string mountInfoPath, std::string fstabPath);
+
+private:
+    MountWatch m_mounts;
+    std::string m_mountInfoPath = "/proc/self/mountinfo";
+    std::string m_fstabPath = "/etc/fstab";
 };
 
 std::unique_ptr<FileSystem> MakeLocalFileSystem();

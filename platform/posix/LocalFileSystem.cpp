@@ -5,10 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "platform/ErrnoMap.h"
+#include "platform/MountInfo.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
 #include "platform/posix/FolderSize.h"
@@ -71,7 +75,49 @@ CopyPlace openCopyPlace(const std::string& copyPath) {
     return place;
 }
 
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 }  // namespace
+
+void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
+    m_mountInfoPath = std::move(mountInfoPath);
+    m_fstabPath = std::move(fstabPath);
+}
+
+void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
+    // The nearest folder of the destination that exists, and what lies below it.
+    std::string existing = trimTrailingSeparators(destinationFolder);
+    std::string below;
+    for (;;) {
+        struct stat st{};
+        if (::stat(existing.c_str(), &st) == 0) break;
+        const int e = errno;
+        if (RuntimeNumberForErrno(e) == err::kDeviceUnavailable)
+            throw ErrorFromErrno(e, "Cannot reach the destination", destinationFolder);
+        const std::string parent = path::GetParentFolderName(existing);
+        // No ancestor at all is a missing volume, which the folder walk reports.
+        if (parent.empty()) return;
+        const std::string name = existing.substr(parent.size() + (path::EndsWithSeparator(parent) ? 0 : 1));
+        below = below.empty() ? name : path::Join(name, below);
+        existing = parent;
+    }
+    char* real = ::realpath(existing.c_str(), nullptr);
+    if (!real) return;  // the pass's own steps report what is wrong there
+    const std::string resolvedExisting(real);
+    std::free(real);
+    const std::string resolved = below.empty() ? resolvedExisting : path::Join(resolvedExisting, below);
+
+    if (m_mounts.isGone(destinationFolder, resolved, resolvedExisting,
+                        mountinfo::Parse(readText(m_mountInfoPath)),
+                        mountinfo::ParseFstabMountPoints(readText(m_fstabPath))))
+        throw RuntimeError(err::kDeviceUnavailable,
+                           destinationFolder + " lies on a file system that is not mounted");
+}
 
 bool LocalFileSystem::FileExists(const std::string& path) {
     struct stat st{};

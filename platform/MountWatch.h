@@ -1,0 +1,41 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/MountEntry.h"
+
+namespace orvalen::platform {
+
+// Tells when a destination lies under a mount whose file system has gone:
+// the mount point is then an empty local folder, and whatever the pass
+// created there would land on the local disk, hidden once the share is back.
+//
+// A mount is known to belong to a destination in two ways, neither of which
+// leaves anything on the share (whoever deletes the copies would delete a
+// marker too):
+// - it is listed in /etc/fstab on the destination's path;
+// - this run saw the destination's nearest existing folder on it before.
+// A mount that is newly there (a share mounted after the run started) is
+// simply taken as the destination's mount from then on.
+class MountWatch {
+public:
+    // `destination` is the row's destination as the user chose it; `resolved`
+    // the same path as the kernel sees it (links above it resolved) and
+    // `existing` its nearest existing folder, a leading part of `resolved`.
+    // True when the destination's file system is not mounted now.
+    bool isGone(const std::string& destination, const std::string& resolved, const std::string& existing,
+                const std::vector<MountEntry>& mounts, const std::vector<std::string>& fstabMountPoints);
+
+private:
+    std::map<std::string, std::string> m_seenMount;  // destination -> mount point
+};
+
+namespace mountinfo {
+// The mount points that /etc/fstab names, swap and pseudo entries left out.
+std::vector<std::string> ParseFstabMountPoints(std::string_view text);
+}  // namespace mountinfo
+
+}  // namespace orvalen::platform
