@@ -11,6 +11,7 @@
 #include "core/AppTitle.h"
 #include "core/mdlMain.h"
 #include "platform/LocalFileSystem.h"
+#include "platform/SystemPassLog.h"
 #include "ui/AppIcon.h"
 #include "ui/frmMain.h"
 
@@ -68,6 +69,8 @@ int main(int argc, char* argv[]) {
     shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
 
     orvalen::ui::frmMain window(shared);
+    const auto passLog = orvalen::platform::MakeSystemPassLog();
+    window.guardEngine().setPassLog(passLog.get());
     window.Form_Load();
     return QApplication::exec();
 }

@@ -45,9 +45,11 @@ void GuardEngine::tmrTimer_Timer() {
 
 void GuardEngine::runPass() {
     const int n = m_shared.Items.count();  // the bound is fixed for this pass
+    m_passCount = n;
     for (int i = 0; i < n; ++i) {
         m_shared.ItemIndex = static_cast<std::int16_t>(i);
         if (!processItem()) return;
+        m_silentEnds.guarded(i, n);
     }
 }
 
@@ -71,7 +73,10 @@ GuardEngine::Outcome GuardEngine::handleFailure(int number) {
     std::string message;
     if (number == err::kPathNotFound) message = missingFolderMessage();
     else if (number == err::kPermissionDenied) message = accessRefusedMessage();
-    else return Outcome::EndPass;
+    else {
+        m_silentEnds.ended(m_shared.ItemIndex, m_passCount, m_shared.SourcePath, m_shared.DestinationPath, number);
+        return Outcome::EndPass;
+    }
 
     if (m_prompt.askRetryCancel(message) == UserPrompt::Answer::Retry) return Outcome::Done;
     m_run.Stop();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/PassLog.h"
 #include "core/RunControl.h"
 #include "core/UserPrompt.h"
 #include "core/mdlMain.h"
@@ -22,6 +23,8 @@ public:
     GuardEngine(mdlMain& shared, UserPrompt& prompt, RunControl& run);
 
     void setBusyIndicator(BusyIndicator* busy) { m_busy = busy; }
+    // Where a pass that ends without a message says why.
+    void setPassLog(PassLog* log) { m_silentEnds.setLog(log); }
 
     // One tick: one pass over the item list. A tick that arrives while a pass
     // runs or waits for the user's answer is dropped, so passes never overlap.
@@ -59,6 +62,8 @@ private:
     BusyIndicator* m_busy = nullptr;
     bool m_inPass = false;
     bool m_itemIsFile = false;  // kind of the row being processed
+    int m_passCount = 0;        // rows of the pass under way
+    SilentEnds m_silentEnds;
 };
 
 }  // namespace orvalen

@@ -17,6 +17,52 @@ std::size_t RootLength(std::string_view path) {
 
 }  // namespace
 
+std::size_t Utf8SequenceAt(std::string_view s, std::size_t at, char32_t& code) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length;
+    char32_t min;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, code = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, code = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, code = lead & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+std::string ShownPath(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        char32_t code = 0;
+        const std::size_t length = Utf8SequenceAt(bytes, at, code);
+        if (length != 0 && code >= 0x20 && code != 0x7F) {
+            shown.append(bytes.substr(at, length));
+            at += length;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(bytes[at++]);
+        shown += "\\x";
+        shown += kHex[byte >> 4];
+        shown += kHex[byte & 0xF];
+    }
+    return shown;
+}
+
 bool EndsWithSeparator(std::string_view path) {
     return !path.empty() && path.back() == kSeparator;
 }

@@ -14,6 +14,15 @@ inline constexpr char kSeparator = '/';
 
 inline constexpr std::string_view kSeparatorText{&kSeparator, 1};
 
+// The length of the valid UTF-8 sequence at `at` with its code point, or 0
+// when the bytes there are not one (overlong forms, surrogates and values
+// above U+10FFFF included). Names need not be UTF-8; this tells where not.
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t at, char32_t& code);
+
+// Bytes for a person to read in one line: bytes that are not UTF-8 and
+// control characters as \xHH, everything else unchanged.
+std::string ShownPath(std::string_view bytes);
+
 // True when the path already ends with the separator (a root such as "/" or "C:\").
 bool EndsWithSeparator(std::string_view path);
 

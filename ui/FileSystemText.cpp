@@ -48,34 +48,6 @@ constexpr char16_t kEscapeBase = 0xDC00;
 
 bool IsEscapedByte(char16_t unit) { return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF; }
 
-// The length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are
-// not one (overlong forms, surrogates and values above U+10FFFF included).
-std::size_t Utf8SequenceAt(const std::string& s, std::size_t at, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length;
-    char32_t min;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (at + length > s.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
-}
-
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
@@ -101,7 +73,7 @@ QString NameFromFileSystem(const std::string& name) {
     text.reserve(static_cast<qsizetype>(name.size()));
     for (std::size_t at = 0; at < name.size();) {
         char32_t code = 0;
-        const std::size_t length = Utf8SequenceAt(name, at, code);
+        const std::size_t length = path::Utf8SequenceAt(name, at, code);
         if (length == 0) {
             text += QChar(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(name[at])));
             ++at;

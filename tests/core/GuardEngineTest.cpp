@@ -433,3 +433,50 @@ TEST_F(GuardEngineTest, rootFolderSource_copiesIntoTheDestinationItself) {
     EXPECT_EQ(shared.ItemName, "");
     EXPECT_EQ(shared.DestinationPath, "/share/");
 }
+
+// --- why a pass ends silently -----------------------------------------------
+
+namespace {
+struct LogLines : orvalen::PassLog {
+    void write(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+};
+}  // namespace
+
+TEST_F(GuardEngineTest, shareDown_createsNothing_andIsLoggedOnceUntilItClears) {
+    LogLines log;
+    engine.setPassLog(&log);
+    fs->addFile("/work/report.doc", 100);
+    addFileItem("/work/report.doc", "/share/new/");
+    for (int i = 0; i < 3; ++i) fs->failNext("CheckDestination", err::kDeviceUnavailable);
+    for (int i = 0; i < 3; ++i) pass();
+    EXPECT_EQ(at("CreateFolder /share/new"), -1);
+    EXPECT_FALSE(fs->hasFile("/share/new/report.doc"));
+    EXPECT_TRUE(prompt.questions.empty());
+    pass();  // the share is back
+    EXPECT_TRUE(fs->hasFile("/share/new/report.doc"));
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[0], "Orvalen: item 1 of 1 (/work/report.doc to /share/new/) is not guarded: the destination's "
+                            "drive or share is not available. The items after it wait until this clears.");
+    EXPECT_EQ(log.lines[1], "Orvalen: item 1 of 1 (/work/report.doc to /share/new/) is guarded again.");
+}
+
+TEST_F(GuardEngineTest, silentEnd_newReasonIsLogged_retriedQuestionsAreNot) {
+    LogLines log;
+    engine.setPassLog(&log);
+    fs->addFile("/work/a\xe9\n.doc", 1);
+    addFileItem("/work/a\xe9\n.doc", "/share/");
+    fs->failNext("GetFile", err::kFileNotFound);
+    pass();
+    fs->failNext("CopyFile", err::kDiskFull);
+    pass();
+    fs->failNext("CopyFile", err::kPermissionDenied);
+    prompt.answers = {kRetry};
+    pass();
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_NE(log.lines[0].find("(/work/a\\xE9\\x0A.doc to /share/) is not guarded: the source file does not exist"),
+              std::string::npos);
+    EXPECT_NE(log.lines[1].find("(/work/a\\xE9\\x0A.doc to /share/a\\xE9\\x0A.doc) is not guarded: the destination is full"),
+              std::string::npos);
+    EXPECT_NE(log.lines[2].find("is guarded again"), std::string::npos);
+}

@@ -1,0 +1,47 @@
+#include "core/PassLog.h"
+
+#include "core/PathText.h"
+#include "core/RuntimeError.h"
+
+namespace orvalen {
+
+namespace {
+
+std::string ItemText(int row, int count, const std::string& source, const std::string& copyPath) {
+    // People count the rows of the list from 1.
+    return "item " + std::to_string(row + 1) + " of " + std::to_string(count) + " (" +
+           path::ShownPath(source) + " to " + path::ShownPath(copyPath) + ")";
+}
+
+}  // namespace
+
+std::string SilentEnds::Reason(int number) {
+    switch (number) {
+    case err::kFileNotFound: return "the source file does not exist";
+    case err::kDeviceUnavailable: return "the destination's drive or share is not available";
+    case err::kDiskFull: return "the destination is full";
+    case err::kFileAlreadyExists: return "a file stands where the copy needs a folder";
+    case err::kSubscriptOutOfRange: return "more than 100 folders are missing above the copy; its drive may not exist";
+    default: return "the copy could not be made (failure " + std::to_string(number) + ")";
+    }
+}
+
+void SilentEnds::ended(int row, int count, const std::string& source, const std::string& copyPath, int number) {
+    End now{row, source, copyPath, number};
+    if (m_last == now) return;
+    write("Orvalen: " + ItemText(row, count, source, copyPath) + " is not guarded: " + Reason(number) +
+          ". The items after it wait until this clears.");
+    m_last = std::move(now);
+}
+
+void SilentEnds::guarded(int row, int count) {
+    if (!m_last || m_last->row != row) return;
+    write("Orvalen: " + ItemText(row, count, m_last->source, m_last->copyPath) + " is guarded again.");
+    m_last.reset();
+}
+
+void SilentEnds::write(const std::string& line) {
+    if (m_log) m_log->write(line);
+}
+
+}  // namespace orvalen
