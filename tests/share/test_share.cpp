@@ -1,0 +1,464 @@
+// The guard against a real SMB share: a Samba server on 127.0.0.1 started
+// here, mounted through FUSE, with smbclient as the person who deletes.
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "SambaShare.h"
+#include "core/GuardEngine.h"
+#include "core/RunControl.h"
+#include "core/mdlMain.h"
+#include "platform/LocalFileSystem.h"
+#include "support/FakeRunHost.h"
+#include "support/MainWindowDriver.h"
+#include "support/ModalHelpers.h"
+#include "ui/DirListBox.h"
+#include "ui/FileListBox.h"
+#include "ui/FileSystemText.h"
+#include "ui/frmBrowse.h"
+#include "ui/frmMain.h"
+
+namespace fs = std::filesystem;
+using orvalen::UserPrompt;
+using testsupport::SambaShare;
+
+namespace {
+
+constexpr auto kRetry = UserPrompt::Answer::Retry;
+constexpr auto kCancel = UserPrompt::Answer::Cancel;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Hidden entries anywhere below `folder`: what a cut-off copy would leave.
+QStringList HiddenEntries(const std::string& folder) {
+    QStringList found;
+    std::error_code e;
+    for (auto it = fs::recursive_directory_iterator(folder, e); it != fs::recursive_directory_iterator(); ++it)
+        if (it->path().filename().string().front() == '.') found << QString::fromStdString(it->path().string());
+    return found;
+}
+
+// The guard as the window runs it: the real engine and run control over the
+// real file-system service, the questions answered from a script.
+struct Guard {
+    Guard() {
+        shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
+        view.interval = "1";
+    }
+    void add(const std::string& source, const std::string& destination, bool isFile) {
+        shared.Items.append(source, destination, isFile);
+        if (!timer.isActive()) run.Start();
+    }
+    void pass() { engine.tmrTimer_Timer(); }
+    bool running() const { return timer.isActive() && view.status == "Running"; }
+
+    orvalen::mdlMain shared;
+    testsupport::FakeRunView view;
+    testsupport::FakeTimer timer;
+    testsupport::ScriptedPrompt prompt;
+    orvalen::RunControl run{shared.Items, view, timer, prompt};
+    orvalen::GuardEngine engine{shared, prompt, run};
+};
+
+}  // namespace
+
+class TestShare : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void deletedCopy_isBackAtTheNextPass_andAChangedSizeIsReplaced();
+    void folderItem_isWholeAgain_extraFileStays_deletedDestinationIsMadeAgain();
+    void serverDown_noMessage_runStaysOn_thenEverythingIsRestored();
+    void serverKilledDuringALargeCopy_leavesTheGoodCopyNeverACutOne();
+    void readOnlyShare_asksUntilWritable_andCancelStops();
+    void fullShare_keepsTheOldCopy_untilThereIsRoom();
+    void hostileLinksOnTheServer_nothingOutsideIsWritten();
+    void unmountedShare_nothingUnderTheMountPoint_thenRestored();
+    void namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly();
+
+private:
+    std::string local(const std::string& relative) const { return m_local.path().toStdString() + "/" + relative; }
+    // The time the mount takes to show that another client deleted `relative`.
+    double deleteAsOtherClient(const std::string& relative, bool folder = false);
+    bool waitUntilShareAnswers();
+
+    std::unique_ptr<SambaShare> m_share;
+    QTemporaryDir m_local;
+    QElapsedTimer m_suiteClock;
+    double m_worstDelay = 0;
+};
+
+void TestShare::initTestCase() {
+    m_suiteClock.start();
+    m_share = std::make_unique<SambaShare>();
+    if (!m_share->whyNot().empty()) QSKIP(qPrintable("no SMB share here: " + QString::fromStdString(m_share->whyNot())));
+    QVERIFY(m_local.isValid());
+    qInfo("Share up and mounted in %lld ms", m_suiteClock.elapsed());
+}
+
+void TestShare::init() {
+    // Every case starts with an empty share and a writable, running server.
+    if (!m_share->whyNot().empty()) return;
+    m_share->setReadOnly(false);
+    std::error_code e;
+    for (const auto& entry : fs::directory_iterator(m_share->server(""), e)) fs::remove_all(entry.path(), e);
+    for (const auto& entry : fs::directory_iterator(m_local.path().toStdString(), e)) fs::remove_all(entry.path(), e);
+    QVERIFY(waitUntilShareAnswers());
+}
+
+void TestShare::cleanupTestCase() {
+    testsupport::closeLeftoverModals();
+    m_share.reset();
+    // QTemporaryDir cannot remove names that are not UTF-8; these tests made some.
+    std::error_code e;
+    for (const auto& entry : fs::directory_iterator(m_local.path().toStdString(), e)) fs::remove_all(entry.path(), e);
+    qInfo("Longest delay before the mount showed a deletion: %.0f ms; suite took %.1f s", m_worstDelay,
+          m_suiteClock.elapsed() / 1000.0);
+}
+
+double TestShare::deleteAsOtherClient(const std::string& relative, bool folder) {
+    std::string command = folder ? "deltree \"" + relative + "\"" : "del \"" + relative + "\"";
+    if (!m_share->otherClient(command)) return -1;
+    QElapsedTimer clock;
+    clock.start();
+    while (Exists(m_share->client(relative)) && clock.elapsed() < 10000) QTest::qWait(10);
+    const double delay = static_cast<double>(clock.elapsed());
+    m_worstDelay = std::max(m_worstDelay, delay);
+    return Exists(m_share->client(relative)) ? -1 : delay;
+}
+
+bool TestShare::waitUntilShareAnswers() {
+    // After a restart the mount answers EIO for a few seconds.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000) {
+        if (fs::is_directory(m_share->mounted()) && ::access((m_share->mounted() + "/.").c_str(), W_OK) == 0) {
+            std::error_code e;
+            fs::directory_iterator probe(m_share->mounted(), e);
+            if (!e) return true;
+        }
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+void TestShare::deletedCopy_isBackAtTheNextPass_andAChangedSizeIsReplaced() {
+    WriteAll(local("report.doc"), "the report");
+    Guard guard;
+    guard.add(local("report.doc"), m_share->client(""), true);
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+
+    const double delay = deleteAsOtherClient("report.doc");
+    QVERIFY2(delay >= 0, "the other client's deletion never showed through the mount");
+    qInfo("The mount showed the deletion after %.0f ms", delay);
+    guard.pass();  // the next tick after the mount shows it
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+
+    WriteAll(local("other.doc"), "a longer text than the report");
+    QVERIFY(m_share->otherClient("put \"" + local("other.doc") + "\" report.doc"));
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(HiddenEntries(m_share->server("")).isEmpty());
+}
+
+void TestShare::folderItem_isWholeAgain_extraFileStays_deletedDestinationIsMadeAgain() {
+    WriteAll(local("Photos/a.jpg"), "aaaa");
+    WriteAll(local("Photos/2026/b.jpg"), "bbbbbb");
+    Guard guard;
+    guard.add(local("Photos"), m_share->client("team/"), false);
+    QVERIFY(m_share->otherClient("mkdir team"));
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("team/Photos/2026/b.jpg")), std::string("bbbbbb"));
+
+    QVERIFY(deleteAsOtherClient("team/Photos/2026/b.jpg") >= 0);
+    WriteAll(m_share->server("team/Photos/extra.txt"), "their own file");
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("team/Photos/2026/b.jpg")), std::string("bbbbbb"));
+    QCOMPARE(ReadAll(m_share->server("team/Photos/extra.txt")), std::string("their own file"));
+
+    QVERIFY(deleteAsOtherClient("team", true) >= 0);
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("team/Photos/a.jpg")), std::string("aaaa"));
+    QCOMPARE(ReadAll(m_share->server("team/Photos/2026/b.jpg")), std::string("bbbbbb"));
+    QVERIFY(guard.prompt.questions.empty());
+}
+
+void TestShare::serverDown_noMessage_runStaysOn_thenEverythingIsRestored() {
+    WriteAll(local("a.txt"), "first");
+    WriteAll(local("Docs/b.txt"), "second");
+    Guard guard;
+    guard.add(local("a.txt"), m_share->client(""), true);
+    guard.add(local("Docs"), m_share->client("deep/er/"), false);
+    guard.pass();
+    QVERIFY(Exists(m_share->server("deep/er/Docs/b.txt")));
+
+    m_share->killServer();
+    fs::remove_all(m_share->server("deep"));
+    fs::remove(m_share->server("a.txt"));
+    guard.pass();
+    guard.pass();
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(guard.running());
+    QVERIFY(!Exists(m_share->server("a.txt")));
+
+    QVERIFY(m_share->startServer());
+    QVERIFY(waitUntilShareAnswers());
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("a.txt")), std::string("first"));
+    QCOMPARE(ReadAll(m_share->server("deep/er/Docs/b.txt")), std::string("second"));
+    QVERIFY(guard.prompt.questions.empty());
+    QCOMPARE(HiddenEntries(m_share->server("")), QStringList());
+}
+
+void TestShare::serverKilledDuringALargeCopy_leavesTheGoodCopyNeverACutOne() {
+    const std::string good = "the good copy, a small older version";
+    WriteAll(local("big.bin"), good);
+    Guard guard;
+    guard.add(local("big.bin"), m_share->client(""), true);
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("big.bin")), good);
+
+    WriteAll(local("big.bin"), std::string(12 << 20, 'x'));
+    // Kill the server once the new version is partly written on the share.
+    std::atomic<bool> killedMidway{false};
+    std::thread killer([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < until) {
+            for (const QString& hidden : HiddenEntries(m_share->server(""))) {
+                std::error_code e;
+                const auto size = fs::file_size(hidden.toStdString(), e);
+                if (!e && size > 0 && size < (12u << 20)) {
+                    m_share->killServer();
+                    killedMidway = true;
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    guard.pass();
+    killer.join();
+    QVERIFY2(killedMidway, "the copy finished before the server could be killed");
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(guard.running());
+    QCOMPARE(ReadAll(m_share->server("big.bin")), good);
+
+    QVERIFY(m_share->startServer());
+    QVERIFY(waitUntilShareAnswers());
+    guard.pass();
+    QCOMPARE(fs::file_size(m_share->server("big.bin")), std::uintmax_t{12u << 20});
+    QCOMPARE(HiddenEntries(m_share->server("")), QStringList());
+}
+
+void TestShare::readOnlyShare_asksUntilWritable_andCancelStops() {
+    WriteAll(local("report.doc"), "the report");
+    Guard guard;
+    guard.add(local("report.doc"), m_share->client(""), true);
+    QVERIFY(m_share->setReadOnly(true));
+    guard.prompt.answers = {kRetry, kRetry};
+    int asked = 0;
+    guard.prompt.whileAsking = [&] {
+        if (++asked == 2) m_share->setReadOnly(false);  // Retry once more while still read-only
+    };
+    guard.pass();
+    const std::string expected = "The destination file " + m_share->client("report.doc") +
+                                 " is in use, or you do not have access to the destination path.";
+    QCOMPARE(guard.prompt.questions, (std::vector<std::string>{expected, expected}));
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+
+    QVERIFY(m_share->setReadOnly(true));
+    WriteAll(local("report.doc"), "a new version of the report");
+    guard.prompt.whileAsking = nullptr;
+    guard.prompt.answers = {kCancel};
+    guard.pass();
+    QCOMPARE(guard.prompt.questions.size(), std::size_t{3});
+    QVERIFY(!guard.timer.isActive());
+    QCOMPARE(guard.view.status, std::string("Ready"));
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+}
+
+void TestShare::fullShare_keepsTheOldCopy_untilThereIsRoom() {
+    WriteAll(local("data.bin"), std::string(1 << 20, 'o'));
+    Guard guard;
+    guard.add(local("data.bin"), m_share->client(""), true);
+    guard.pass();
+    WriteAll(local("data.bin"), std::string(6 << 20, 'n'));
+    WriteAll(m_share->server("filler"), std::string(12 << 20, 'f'));  // 16 MiB share: 3 MiB left
+    guard.pass();
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(guard.running());
+    QCOMPARE(ReadAll(m_share->server("data.bin")), std::string(1 << 20, 'o'));
+    QCOMPARE(HiddenEntries(m_share->server("")), QStringList());
+
+    fs::remove(m_share->server("filler"));
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("data.bin")), std::string(6 << 20, 'n'));
+}
+
+void TestShare::hostileLinksOnTheServer_nothingOutsideIsWritten() {
+    WriteAll(local("report.doc"), "the report, longer than the secrets");
+    WriteAll(local("Photos/a.jpg"), "aaaa");
+    const std::string secret = m_share->outside("secret.txt");
+    const std::string secretFolder = m_share->outside("secrets");
+    WriteAll(secret, "secret");
+    WriteAll(secretFolder + "/keep.txt", "keep");
+    WriteAll(m_share->outside("planted.txt"), "planted");
+    for (const std::string& target : {secret, secretFolder + "/keep.txt", m_share->outside("planted.txt")}) {
+        const utimbuf old{1000000000, 1000000000};
+        ::utime(target.c_str(), &old);
+    }
+
+    Guard guard;
+    guard.add(local("report.doc"), m_share->client(""), true);
+    guard.add(local("Photos"), m_share->client(""), false);
+    guard.pass();
+    // The person on the server side swaps the copies for links leading out of the share.
+    fs::remove(m_share->server("report.doc"));
+    fs::create_symlink(secret, m_share->server("report.doc"));
+    fs::remove_all(m_share->server("Photos"));
+    fs::create_symlink(secretFolder, m_share->server("Photos"));
+    for (int i = 0; i < 2; ++i) guard.pass();
+    // The server does not let a client reach, replace or remove a link that
+    // leads out of its share, so the copy cannot come back while it stands;
+    // what matters is that nothing was written through it.
+    // A link planted at the name the next copy is written under.
+    fs::remove(m_share->server("report.doc"));
+    WriteAll(m_share->server("report.doc"), "short");
+    fs::create_symlink(m_share->outside("planted.txt"),
+                       m_share->server(orvalen::platform::LocalFileSystem::TemporaryNameFor("report.doc")));
+    for (int i = 0; i < 2; ++i) guard.pass();
+
+    QCOMPARE(ReadAll(secret), std::string("secret"));
+    QCOMPARE(ReadAll(m_share->outside("planted.txt")), std::string("planted"));
+    QCOMPARE(fs::directory_iterator(secretFolder)->path().filename().string(), std::string("keep.txt"));
+    QCOMPARE(std::distance(fs::directory_iterator(secretFolder), fs::directory_iterator()), 1);
+    QCOMPARE(ReadAll(secretFolder + "/keep.txt"), std::string("keep"));
+    for (const std::string& target : {secret, secretFolder + "/keep.txt", m_share->outside("planted.txt")}) {
+        struct stat st{};
+        QCOMPARE(::stat(target.c_str(), &st), 0);
+        QCOMPARE(static_cast<long long>(st.st_mtime), 1000000000LL);
+    }
+}
+
+void TestShare::unmountedShare_nothingUnderTheMountPoint_thenRestored() {
+    WriteAll(local("report.doc"), "the report");
+    WriteAll(local("Docs/a.txt"), "a");
+    Guard guard;
+    guard.add(local("report.doc"), m_share->client("team/"), true);
+    guard.add(local("Docs"), m_share->client("team/"), false);
+    guard.pass();
+    QVERIFY(Exists(m_share->server("team/report.doc")));
+
+    QVERIFY(m_share->unmount());
+    fs::remove_all(m_share->server("team"));
+    for (int i = 0; i < 2; ++i) guard.pass();
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(guard.running());
+    QVERIFY2(fs::is_empty(m_share->mountPoint()), "the pass wrote under the bare mount point");
+
+    QVERIFY(m_share->mount());
+    QVERIFY(waitUntilShareAnswers());
+    guard.pass();
+    QCOMPARE(ReadAll(m_share->server("team/report.doc")), std::string("the report"));
+    QCOMPARE(ReadAll(m_share->server("team/Docs/a.txt")), std::string("a"));
+}
+
+void TestShare::namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly() {
+    using orvalen::ui::NameFromFileSystem;
+    const std::string fileName = "caf\xe9.txt";
+    const std::string folderName = "Gr\xfc\xdf" "e";
+    WriteAll(local(fileName), "latin-1 name");
+    WriteAll(local(folderName + "/inner \xa7.txt"), "inside");
+    // Another client makes the destination; this mount shows its name in Latin-1.
+    QVERIFY(m_share->otherClient("mkdir \"Ziel\xc3\xa9\""));
+    const std::string destination = m_share->client("Ziel\xe9");
+    QVERIFY(fs::is_directory(destination));
+
+    orvalen::mdlMain shared;
+    shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
+    orvalen::ui::frmMain window(shared);
+    window.setExitAction([] {});
+    testsupport::MainWindowDriver ui(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // What a person does: open folders and highlight a file by what the lists show.
+    const auto browse = [&](const char* button, const std::string& folder, const QString& openShown,
+                            const QString& fileShown) {
+        auto seen = testsupport::answerNextModal<orvalen::ui::frmBrowse>([&](orvalen::ui::frmBrowse* d) {
+            d->Dir1()->setPath(NameFromFileSystem(folder));
+            if (!openShown.isEmpty()) {
+                const auto found = d->Dir1()->findItems(openShown, Qt::MatchExactly | Qt::MatchRecursive);
+                if (!found.isEmpty()) emit d->Dir1()->itemDoubleClicked(found.first(), 0);
+            }
+            if (!fileShown.isEmpty()) {
+                const auto found = d->File1()->findItems(fileShown, Qt::MatchExactly);
+                if (!found.isEmpty()) d->File1()->setCurrentItem(found.first());
+            }
+            d->cmdSelect()->click();
+        });
+        ui.button(button)->click();
+        return seen->seen;
+    };
+    ui.button("cmdAddFile")->click();
+    QVERIFY(browse("cmdBrowseSource", local(""), {}, QStringLiteral("caf\\xE9.txt")));
+    QVERIFY(browse("cmdBrowseDestination", m_share->mounted(), QStringLiteral("Ziel\\xE9"), {}));
+    ui.button("cmdOK")->click();
+    ui.button("cmdAddFolder")->click();
+    QVERIFY(browse("cmdBrowseSource", local(""), QStringLiteral("Gr\\xFC\\xDF") + "e", {}));
+    QVERIFY(browse("cmdBrowseDestination", m_share->mounted(), QStringLiteral("Ziel\\xE9"), {}));
+    ui.button("cmdOK")->click();
+
+    QCOMPARE(shared.Items.count(), 2);
+    QCOMPARE(shared.Items.source(0), local(fileName));
+    QCOMPARE(shared.Items.destination(0), destination + "/");
+    QCOMPARE(shared.Items.source(1), local(folderName));
+    QCOMPARE(ui.rows("lstSource").first(), QString::fromStdString(local("")) + "caf\\xE9.txt");
+
+    ui.button("cmdStart")->click();
+    window.guardEngine().tmrTimer_Timer();
+    QCOMPARE(ReadAll(destination + "/" + fileName), std::string("latin-1 name"));
+    QCOMPARE(ReadAll(destination + "/" + folderName + "/inner \xa7.txt"), std::string("inside"));
+    // On the server the names are the same characters, stored as UTF-8.
+    QCOMPARE(ReadAll(m_share->server("Ziel\xc3\xa9/caf\xc3\xa9.txt")), std::string("latin-1 name"));
+    // ... and no sibling with a wrongly decoded name was made beside the destination.
+    QCOMPARE(fs::directory_iterator(m_share->server(""))->path().filename().string(), std::string("Ziel\xc3\xa9"));
+    QCOMPARE(std::distance(fs::directory_iterator(m_share->server("")), fs::directory_iterator()), 1);
+    QCOMPARE(ui.status(), QStringLiteral("Running"));
+}
+
+QTEST_MAIN(TestShare)
+#include "test_share.moc"
