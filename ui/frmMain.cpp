@@ -451,13 +451,13 @@ void frmMain::cmdCancel_Click() {
 void frmMain::setSourcePathCaption(const QString& path) {
     m_lblSourcePath->setText(path);
     m_lblSourcePath->setAccessibleName(m_lblSourcePathLabel->text() + QLatin1Char(' ') +
-                                       (path.isEmpty() ? kNoneChosen : path));
+                                       (path.isEmpty() ? kNoneChosen : ShownName(path)));
 }
 
 void frmMain::setDestinationPathCaption(const QString& path) {
     m_lblDestinationPath->setText(path);
     m_lblDestinationPath->setAccessibleName(m_lblDestinationPathLabel->text() + QLatin1Char(' ') +
-                                            (path.isEmpty() ? kNoneChosen : path));
+                                            (path.isEmpty() ? kNoneChosen : ShownName(path)));
 }
 
 QString frmMain::sourcePathCaption() const { return m_lblSourcePath->text(); }
