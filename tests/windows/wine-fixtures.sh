@@ -1,0 +1,69 @@
+#!/bin/sh
+# Prepares the Wine prefix of the Windows tests ($WINEPREFIX): the drives the
+# tests use and the registry values they read, written with `wine reg add`.
+#   D: and F:  folders under DRIVES (F:\ serves as a drive-root source)
+#   E:         a drive letter whose device is gone (no medium, lost share)
+#   Q:         no drive at all
+# Usage: wine-fixtures.sh DRIVES PROBE_EXE   (everything)
+#        wine-fixtures.sh DRIVES --drives    (the drives only, before Wine starts)
+set -eu
+DRIVES="$1"
+PROBE="$2"
+: "${WINEPREFIX:?}"
+
+# Wine reads the drive letters when its server starts; a server that runs
+# already is restarted when they change. Its services must not inherit the
+# output of the caller (ctest would wait for them).
+map() {
+  [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ] && return 0
+  ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"
+  CHANGED=yes
+}
+CHANGED=no
+mkdir -p "$WINEPREFIX/dosdevices" "$DRIVES/d" "$DRIVES/f"
+rm -rf "$DRIVES/gone"
+map d: "$DRIVES/d"
+map f: "$DRIVES/f"
+map e: "$DRIVES/gone"
+rm -f "$WINEPREFIX/dosdevices/q:"
+[ "$PROBE" = --drives ] && exit 0
+
+if [ "$CHANGED" = yes ]; then wineserver -k 2>/dev/null || true; wineserver -w; fi
+wineserver -p >/dev/null 2>&1 </dev/null || true
+[ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1 </dev/null
+
+# Stand-ins for the System Information tool.
+TOOLS="$WINEPREFIX/drive_c/OrvalenTools"
+rm -rf "$TOOLS"
+mkdir -p "$TOOLS/first" "$TOOLS/second" "$TOOLS/empty"
+cp "$PROBE" "$TOOLS/first/sysinfo.exe"
+cp "$PROBE" "$TOOLS/second/MSINFO32.EXE"
+
+ROOT='HKLM\SOFTWARE\OrvalenTest'
+wine reg delete "$ROOT" /f >/dev/null 2>&1 || true
+add() { wine reg add "$@" /f >/dev/null; }
+
+VALUES="$ROOT\\Values"
+add "$VALUES" /v Text /t REG_SZ /d 'C:\Tools\sysinfo.exe'
+add "$VALUES" /v Ten /t REG_DWORD /d 10
+add "$VALUES" /v TwoSixtyOne /t REG_DWORD /d 261
+add "$VALUES" /v Large /t REG_DWORD /d 0x12345678
+add "$VALUES" /v Binary /t REG_BINARY /d 0102
+add "$VALUES" /v NoData /t REG_BINARY
+# 1023 characters and the final zero fill the buffer exactly; 1024 do not fit.
+add "$VALUES" /v Fits /t REG_SZ /d "$(printf '%1023s' | tr ' ' x)"
+add "$VALUES" /v TooLong /t REG_SZ /d "$(printf '%1024s' | tr ' ' x)"
+
+# One root per case; the tests put it in the place of HKEY_LOCAL_MACHINE.
+CASES="$ROOT\\SysInfo"
+FIRST='SOFTWARE\Microsoft\Shared Tools\MSINFO'
+SECOND='SOFTWARE\Microsoft\Shared Tools Location'
+add "$CASES\\FirstExisting\\$FIRST" /v PATH /t REG_SZ /d 'C:\OrvalenTools\first\sysinfo.exe'
+add "$CASES\\FirstExisting\\$SECOND" /v MSINFO /t REG_SZ /d 'C:\OrvalenTools\second'
+add "$CASES\\FirstMissingFile\\$FIRST" /v PATH /t REG_SZ /d 'C:\OrvalenTools\first\absent.exe'
+add "$CASES\\FirstMissingFile\\$SECOND" /v MSINFO /t REG_SZ /d 'C:\OrvalenTools\second'
+add "$CASES\\FirstNoData\\$FIRST" /v PATH /t REG_BINARY
+add "$CASES\\FirstNoData\\$SECOND" /v MSINFO /t REG_SZ /d 'C:\OrvalenTools\second'
+add "$CASES\\SecondWithTool\\$SECOND" /v MSINFO /t REG_SZ /d 'C:\OrvalenTools\second'
+add "$CASES\\SecondWithoutTool\\$SECOND" /v MSINFO /t REG_SZ /d 'C:\OrvalenTools\empty'
+add "$CASES\\BothMissing"
