@@ -4,6 +4,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
+# The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -17,7 +19,7 @@ install_missing() {
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
       -o DPkg::Lock::Timeout=600 "${missing[@]}"
   fi
 }

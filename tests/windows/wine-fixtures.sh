@@ -5,32 +5,43 @@
 #   E:         a drive letter whose device is gone (no medium, lost share)
 #   Q:         no drive at all
 # Usage: wine-fixtures.sh DRIVES PROBE_EXE   (everything)
-#        wine-fixtures.sh DRIVES --drives    (the drives only, before Wine starts)
+#        wine-fixtures.sh DRIVES --drives    (prefix and drives only)
 set -eu
 DRIVES="$1"
 PROBE="$2"
 : "${WINEPREFIX:?}"
 
+quiet() { "$@" >/dev/null 2>&1 </dev/null; }
+
+# Services started by wineboot must not inherit the caller's output (ctest
+# would wait for them), hence the redirections.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  quiet wineserver -p || true
+  quiet wine wineboot -i
+fi
+
 # Wine reads the drive letters when its server starts; a server that runs
-# already is restarted when they change. Its services must not inherit the
-# output of the caller (ctest would wait for them).
+# already is restarted when they change.
+CHANGED=no
 map() {
   [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ] && return 0
   ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"
   CHANGED=yes
 }
-CHANGED=no
-mkdir -p "$WINEPREFIX/dosdevices" "$DRIVES/d" "$DRIVES/f"
+mkdir -p "$DRIVES/d" "$DRIVES/f"
 rm -rf "$DRIVES/gone"
 map d: "$DRIVES/d"
 map f: "$DRIVES/f"
 map e: "$DRIVES/gone"
 rm -f "$WINEPREFIX/dosdevices/q:"
+if [ "$CHANGED" = yes ]; then
+  quiet wineserver -k || true
+  wineserver -w
+  quiet wineserver -p || true
+  quiet wine wineboot
+fi
 [ "$PROBE" = --drives ] && exit 0
-
-if [ "$CHANGED" = yes ]; then wineserver -k 2>/dev/null || true; wineserver -w; fi
-wineserver -p >/dev/null 2>&1 </dev/null || true
-[ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1 </dev/null
 
 # Stand-ins for the System Information tool.
 TOOLS="$WINEPREFIX/drive_c/OrvalenTools"
