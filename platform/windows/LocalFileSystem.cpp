@@ -65,8 +65,8 @@ bool isRoot(const std::string& trimmed) {
 
 bool isUsableName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
 
-// Writes `source` as `name` inside `folder`: through the hidden temporary
-// name, renamed into place when complete. The system's copy carries the
+// Writes `source` as `name` inside `folder`: through the temporary name,
+// renamed into place when complete. The system's copy carries the
 // modification time and attributes along.
 void copyFileInto(const std::string& source, const std::string& folder, const std::string& name,
                   const std::string& shown) {

@@ -24,9 +24,8 @@ TEST(WindowsPathText, parentFolderName_fromTheTextAlone) {
 }
 
 TEST(WindowsPathText, join_addsOneSeparatorExceptAfterARoot) {
-    EXPECT_EQ(Join("D:\\Share", "report.doc"), "D:\\Share\\report.doc");
-    EXPECT_EQ(Join("D:\\Share\\", "report.doc"), "D:\\Share\\report.doc");
-    EXPECT_EQ(Join("D:\\", "report.doc"), "D:\\report.doc");
+    for (const char* folder : {"D:\\Share", "D:\\Share\\"}) EXPECT_EQ(Join(folder, "r.doc"), "D:\\Share\\r.doc");
+    EXPECT_EQ(Join("D:\\", "r.doc"), "D:\\r.doc");
 }
 
 TEST(WindowsPathText, findName_takesWhatFollowsTheLastSeparator) {

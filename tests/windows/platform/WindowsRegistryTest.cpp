@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "platform/KeyValueStore.h"
-#include "platform/KeyValueText.h"
 #include "platform/SysInfoLauncher.h"
 #include "support/DriveTree.h"
 #include "support/RuntimeNumber.h"
@@ -61,16 +60,6 @@ TEST(WindowsRegistry, getKeyValue_turnsEachStoredValueIntoText) {
     EXPECT_EQ(text, "");
     EXPECT_EQ(testsupport::RuntimeNumberOf([&] { store->GetKeyValue(kHKeyLocalMachine, kValues, "NoData", text); }),
               kInvalidProcedureCall);
-}
-
-// Wine's "A" call adds a final zero to a text stored without one, so this
-// rule is checked on the bytes themselves.
-TEST(WindowsRegistry, finalZeroRule_dropsOnlyAFinalZero) {
-    std::string text;
-    ValueDataToText(kValueTypeText, {'A', 'B'}, text);
-    EXPECT_EQ(text, "AB");
-    ValueDataToText(kValueTypeText, {'A', 'B', 0}, text);
-    EXPECT_EQ(text, "AB");
 }
 
 TEST(WindowsRegistry, sysInfoSearch_followsTheTwoLocationsInOrder) {
