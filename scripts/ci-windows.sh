@@ -15,8 +15,9 @@ mkdir -p "$WINEPREFIX"
 # One persistent server with its services started by wineboot, so that no
 # test leaves them behind holding ctest's output open.
 wineserver -p || true
-trap 'wineserver -k 2>/dev/null || true' EXIT
+FIXTURES="$ROOT/tests/windows/wine-fixtures.sh"
+trap 'wineserver -k 2>/dev/null || true; sh "$FIXTURES" "$WINBUILD/wine-drives" --unmount' EXIT
 wine wineboot -i >/dev/null 2>&1 </dev/null
 # The drives before the tests: Wine reads them when its server starts.
-sh "$ROOT/tests/windows/wine-fixtures.sh" "$WINBUILD/wine-drives" --drives
+sh "$FIXTURES" "$WINBUILD/wine-drives" --drives
 ctest --test-dir "$WINBUILD" --output-on-failure -j "$(nproc)"

@@ -3,13 +3,20 @@
 # tests use and the registry values they read, written with `wine reg add`.
 #   D: and F:  folders under DRIVES (F:\ serves as a drive-root source)
 #   E:         a drive letter whose device is gone (no medium, lost share)
+#   G:         a full disk: a 64 KiB tmpfs (mounting needs root, as in CI)
 #   Q:         no drive at all
 # Usage: wine-fixtures.sh DRIVES PROBE_EXE   (everything)
 #        wine-fixtures.sh DRIVES --drives    (prefix and drives only)
+#        wine-fixtures.sh DRIVES --unmount   (after the tests)
 set -eu
 DRIVES="$1"
 PROBE="$2"
 : "${WINEPREFIX:?}"
+
+if [ "$PROBE" = --unmount ]; then
+  ! mountpoint -q "$DRIVES/g" || umount "$DRIVES/g"
+  exit 0
+fi
 
 quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 
@@ -34,6 +41,13 @@ rm -rf "$DRIVES/gone"
 map d: "$DRIVES/d"
 map f: "$DRIVES/f"
 map e: "$DRIVES/gone"
+mkdir -p "$DRIVES/g"
+if mountpoint -q "$DRIVES/g" || mount -t tmpfs -o size=64k tmpfs "$DRIVES/g" 2>/dev/null; then
+  map g: "$DRIVES/g"
+elif [ -e "$WINEPREFIX/dosdevices/g:" ]; then
+  rm -f "$WINEPREFIX/dosdevices/g:"
+  CHANGED=yes
+fi
 rm -f "$WINEPREFIX/dosdevices/q:"
 if [ "$CHANGED" = yes ]; then
   quiet wineserver -k || true

@@ -104,3 +104,14 @@ TEST_F(WindowsFileSystem, folderCopy_leavesAFileWhereAFolderBelongs) {
               err::kFileAlreadyExists);
     EXPECT_EQ(DriveTree::readFile("D:\\Share\\Photos\\deep"), "someone's file");
 }
+
+TEST_F(WindowsFileSystem, fullDisk_fails61_andLeavesThePreviousCopyAlone) {
+    if (!(::GetLogicalDrives() & (1u << ('G' - 'A')))) GTEST_SKIP() << "no small disk mapped at G: (needs root)";
+    DriveTree::clear("G:\\");
+    DriveTree small{"G:\\Share"};
+    small.writeFile("big.bin", "previous");
+    const std::string source = work.writeFile("big.bin", std::string(256 * 1024, 'x'));
+    EXPECT_EQ(RuntimeNumberOf([&] { fs.Copy(fs.GetFile(source), "G:\\Share\\big.bin"); }), err::kDiskFull);
+    EXPECT_EQ(DriveTree::readFile("G:\\Share\\big.bin"), "previous");
+    EXPECT_EQ(DriveTree::entryNames(small.root()), std::vector<std::string>{"big.bin"});
+}
