@@ -12,8 +12,9 @@ namespace {
 
 static_assert(kKeyOpenAccess == KEY_READ, "keys are opened for reading only");
 
-// The predefined roots are 32-bit values that a 64-bit handle carries sign-
-// extended: 0x80000002 is HKEY_LOCAL_MACHINE only as 0xFFFFFFFF80000002.
+// The system's headers define the predefined roots as sign-extended 32-bit
+// values (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002 in a 64-bit handle); the
+// handle is built the same way rather than trusting the system to mask it.
 HKEY RootHandle(std::uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
 }
