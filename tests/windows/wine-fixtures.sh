@@ -70,6 +70,7 @@ add() { wine reg add "$@" /f >/dev/null; }
 
 VALUES="$ROOT\\Values"
 add "$VALUES" /v Text /t REG_SZ /d 'C:\Tools\sysinfo.exe'
+add "$VALUES" /v WithZero /t REG_SZ /d AB
 add "$VALUES" /v Ten /t REG_DWORD /d 10
 add "$VALUES" /v TwoSixtyOne /t REG_DWORD /d 261
 add "$VALUES" /v Large /t REG_DWORD /d 0x12345678

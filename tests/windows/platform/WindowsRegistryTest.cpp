@@ -41,6 +41,8 @@ TEST(WindowsRegistry, getKeyValue_turnsEachStoredValueIntoText) {
         std::string text;
     } cases[] = {
         {"Text", true, "C:\\Tools\\sysinfo.exe"},
+        {"WithZero", true, "AB"},
+        {"NoZero", true, "AB"},
         {"Ten", true, "&h00000A"},
         {"TwoSixtyOne", true, "&h000105"},
         {"Large", true, "&h12345678"},
@@ -49,6 +51,14 @@ TEST(WindowsRegistry, getKeyValue_turnsEachStoredValueIntoText) {
         {"TooLong", false, ""},
         {"Absent", false, ""},
     };
+    // `reg add` always stores a text with its final zero; this one is
+    // written without (the byte after the count is not zero, so the system
+    // does not add one either).
+    HKEY values = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kValues, 0, KEY_SET_VALUE, &values), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExA(values, "NoZero", 0, REG_SZ, reinterpret_cast<const BYTE*>("ABC"), 2), ERROR_SUCCESS);
+    ::RegCloseKey(values);
+
     const auto store = MakeSystemKeyValueStore();
     for (const auto& c : cases) {
         std::string text = "as before";
