@@ -9,7 +9,7 @@
 #        wine-fixtures.sh DRIVES --drives    (prefix and drives only)
 #        wine-fixtures.sh DRIVES --unmount   (after the tests)
 set -eu
-DRIVES="$1"
+DRIVES="$(mkdir -p "$1" && cd "$1" && pwd)"
 PROBE="$2"
 : "${WINEPREFIX:?}"
 

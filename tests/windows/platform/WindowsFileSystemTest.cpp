@@ -86,14 +86,19 @@ TEST_F(WindowsFileSystem, folderCopy_fillsTheCopy_keepsExtras_andCountsEveryFile
     const std::string photos = work.makeFolder("Photos");
     work.writeFile("Photos\\a.jpg", "aaaa");
     work.writeFile("Photos\\deep\\deeper\\b.jpg", "bb");
+    // Beyond the 260 characters of a classic Windows path.
+    std::string deep = "Photos";
+    for (int level = 0; level < 30; ++level) deep += "\\level-" + std::to_string(1000 + level);
+    work.writeFile(deep + "\\c.jpg", "c");
     share.writeFile("Photos\\a.jpg", "changed");
     share.writeFile("Photos\\extra.txt", "mine");
     fs.Copy(fs.GetFolder(photos), "D:\\Share\\Photos");
     EXPECT_EQ(DriveTree::readFile("D:\\Share\\Photos\\a.jpg"), "aaaa");
     EXPECT_EQ(DriveTree::readFile("D:\\Share\\Photos\\deep\\deeper\\b.jpg"), "bb");
     EXPECT_EQ(DriveTree::readFile("D:\\Share\\Photos\\extra.txt"), "mine");
-    EXPECT_EQ(fs.Size(fs.GetFolder(photos)), 6u);
-    EXPECT_EQ(fs.Size(fs.GetFolder("D:\\Share\\Photos")), 10u);
+    EXPECT_EQ(DriveTree::readFile(share.path(deep + "\\c.jpg")), "c");
+    EXPECT_EQ(fs.Size(fs.GetFolder(photos)), 7u);
+    EXPECT_EQ(fs.Size(fs.GetFolder("D:\\Share\\Photos")), 11u);
 }
 
 TEST_F(WindowsFileSystem, folderCopy_leavesAFileWhereAFolderBelongs) {

@@ -8,28 +8,38 @@
 
 #include "core/PathText.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/Win32Files.h"
 
 namespace testsupport {
 
 namespace fs = std::filesystem;
 using orvalen::platform::windows::Narrow;
-using orvalen::platform::windows::Wide;
 
 namespace {
 
-fs::path Native(const std::string& path) { return fs::path(Wide(path)); }
+// Long paths get the prefix that lifts the 260-character limit.
+fs::path Native(const std::string& path) { return fs::path(orvalen::platform::windows::Win32Path(path)); }
+
+// std::filesystem cannot remove a tree deeper than 260 characters here.
+void RemoveTree(const std::string& path) {
+    namespace win = orvalen::platform::windows;
+    win::ForEachEntry(path, [&](const WIN32_FIND_DATAW& entry) {
+        const std::string child = orvalen::path::Join(path, Narrow(entry.cFileName));
+        const DWORD attributes = entry.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) RemoveTree(child);
+        else win::RemoveEntryQuietly(child);
+    });
+    ::RemoveDirectoryW(win::Win32Path(path).c_str());
+}
 
 }  // namespace
 
 DriveTree::DriveTree(std::string root) : m_root(std::move(root)) {
-    fs::remove_all(Native(m_root));
+    RemoveTree(m_root);
     fs::create_directories(Native(m_root));
 }
 
-DriveTree::~DriveTree() {
-    std::error_code ignored;
-    fs::remove_all(Native(m_root), ignored);
-}
+DriveTree::~DriveTree() { RemoveTree(m_root); }
 
 std::string DriveTree::path(std::string_view relative) const { return orvalen::path::Join(m_root, relative); }
 
@@ -65,9 +75,9 @@ std::vector<std::string> DriveTree::entryNames(const std::string& folder) {
 }
 
 void DriveTree::clear(const std::string& folder) {
-    // Wine lists an empty drive root as a folder that cannot be opened.
-    std::error_code empty;
-    for (const auto& entry : fs::directory_iterator(Native(folder), empty)) fs::remove_all(entry.path());
+    orvalen::platform::windows::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        RemoveTree(orvalen::path::Join(folder, Narrow(entry.cFileName)));
+    });
 }
 
 }  // namespace testsupport
