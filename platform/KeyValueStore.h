@@ -13,10 +13,11 @@ inline constexpr std::uint32_t kHKeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kHKeyLocalMachine = 0x80000002u;
 inline constexpr std::uint32_t kHKeyUsers = 0x80000003u;
 
-// Rights asked for when the registry opens a key: read-control plus query
-// value, set value, create sub-key, enumerate, notify and create link. A user
-// who may only read the key is refused, which GetKeyValue reports as False.
-inline constexpr std::uint32_t kKeyOpenAccess = 0x2003Fu;
+// Rights asked for when the registry opens a key: KEY_READ (read-control,
+// query value, enumerate, notify). Asking for write rights as well, as the
+// classic 0x2003F mask does, gets a user who may only read the key refused,
+// and the lookup would fail for no reason; nothing here is ever written.
+inline constexpr std::uint32_t kKeyOpenAccess = 0x20019u;
 
 // Size of the read buffer; a longer value is not read at all.
 inline constexpr std::size_t kMaxValueBytes = 1024;

@@ -6,6 +6,8 @@ BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
 # Only the tests need these: a real SMB server, its FUSE client and a second client.
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
+# The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

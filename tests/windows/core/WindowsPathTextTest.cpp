@@ -1,0 +1,48 @@
+// Paths as Windows writes them: drive roots of three characters, "\" between names.
+#include <gtest/gtest.h>
+
+#include "core/GuardEngine.h"
+#include "core/PathText.h"
+#include "support/FakeRunHost.h"
+
+using orvalen::path::GetParentFolderName;
+using orvalen::path::Join;
+
+TEST(WindowsPathText, parentFolderName_fromTheTextAlone) {
+    const struct {
+        const char* path;
+        const char* parent;
+    } cases[] = {
+        {"D:\\Share\\new\\report.doc", "D:\\Share\\new"},
+        {"D:\\Share\\new\\", "D:\\Share"},
+        {"D:\\Share", "D:\\"},
+        {"D:\\", ""},
+        {"", ""},
+        {"Q:\\never\\there", "Q:\\never"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GetParentFolderName(c.path), c.parent) << c.path;
+}
+
+TEST(WindowsPathText, join_addsOneSeparatorExceptAfterARoot) {
+    for (const char* folder : {"D:\\Share", "D:\\Share\\"}) EXPECT_EQ(Join(folder, "r.doc"), "D:\\Share\\r.doc");
+    EXPECT_EQ(Join("D:\\", "r.doc"), "D:\\r.doc");
+}
+
+TEST(WindowsPathText, findName_takesWhatFollowsTheLastSeparator) {
+    orvalen::mdlMain shared;
+    testsupport::ScriptedPrompt prompt;
+    testsupport::FakeRunView view;
+    testsupport::FakeTimer timer;
+    orvalen::RunControl run{shared.Items, view, timer, prompt};
+    orvalen::GuardEngine engine{shared, prompt, run};
+    const struct {
+        const char* source;
+        const char* name;
+    } cases[] = {{"C:\\Work\\report.doc", "report.doc"}, {"C:\\Work\\Photos", "Photos"}, {"E:\\", ""}};
+    for (const auto& c : cases) {
+        shared.SourcePath = c.source;
+        shared.ItemName = "before";
+        engine.FindName();
+        EXPECT_EQ(shared.ItemName, c.name) << c.source;
+    }
+}
