@@ -67,7 +67,7 @@ QStringList HiddenEntries(const std::string& folder) {
 
 // The guard as the window runs it: the real engine and run control over the
 // real file-system service, the questions answered from a script.
-struct Guard {
+struct Guard : testsupport::GuardRig {
     Guard() {
         shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
         view.interval = "1";
@@ -76,15 +76,7 @@ struct Guard {
         shared.Items.append(source, destination, isFile);
         if (!timer.isActive()) run.Start();
     }
-    void pass() { engine.tmrTimer_Timer(); }
     bool running() const { return timer.isActive() && view.status == "Running"; }
-
-    orvalen::mdlMain shared;
-    testsupport::FakeRunView view;
-    testsupport::FakeTimer timer;
-    testsupport::ScriptedPrompt prompt;
-    orvalen::RunControl run{shared.Items, view, timer, prompt};
-    orvalen::GuardEngine engine{shared, prompt, run};
 };
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/GuardEngine.h"
 #include "core/RunControl.h"
+#include "core/mdlMain.h"
 #include "core/UserPrompt.h"
 
 namespace testsupport {
@@ -65,6 +67,19 @@ public:
     bool startEnabled = false;
     bool stopEnabled = false;
     Focus focus = Focus::None;
+};
+
+// The guard engine and run control as the main window wires them, over the
+// fakes above.
+struct GuardRig {
+    void pass() { engine.tmrTimer_Timer(); }
+
+    orvalen::mdlMain shared;
+    FakeRunView view;
+    FakeTimer timer;
+    ScriptedPrompt prompt;
+    orvalen::RunControl run{shared.Items, view, timer, prompt};
+    orvalen::GuardEngine engine{shared, prompt, run};
 };
 
 }  // namespace testsupport

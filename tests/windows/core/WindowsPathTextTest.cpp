@@ -29,12 +29,9 @@ TEST(WindowsPathText, join_addsOneSeparatorExceptAfterARoot) {
 }
 
 TEST(WindowsPathText, findName_takesWhatFollowsTheLastSeparator) {
-    orvalen::mdlMain shared;
-    testsupport::ScriptedPrompt prompt;
-    testsupport::FakeRunView view;
-    testsupport::FakeTimer timer;
-    orvalen::RunControl run{shared.Items, view, timer, prompt};
-    orvalen::GuardEngine engine{shared, prompt, run};
+    testsupport::GuardRig rig;
+    orvalen::mdlMain& shared = rig.shared;
+    orvalen::GuardEngine& engine = rig.engine;
     const struct {
         const char* source;
         const char* name;

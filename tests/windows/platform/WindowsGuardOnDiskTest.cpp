@@ -17,7 +17,7 @@ using testsupport::DriveTree;
 
 namespace {
 
-class WindowsGuard : public ::testing::Test {
+class WindowsGuard : public ::testing::Test, public testsupport::GuardRig {
 protected:
     WindowsGuard() {
         shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
@@ -27,16 +27,8 @@ protected:
         shared.Items.remove(0);
     }
 
-    void pass() { engine.tmrTimer_Timer(); }
-
     DriveTree work{"C:\\Work"};
     DriveTree share{"D:\\Share"};
-    orvalen::mdlMain shared;
-    testsupport::FakeRunView view;
-    testsupport::FakeTimer timer;
-    testsupport::ScriptedPrompt prompt;
-    orvalen::RunControl run{shared.Items, view, timer, prompt};
-    orvalen::GuardEngine engine{shared, prompt, run};
 };
 
 }  // namespace
