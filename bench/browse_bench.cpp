@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the browse dialog waits for the platform to list a large folder:
 // 10,000 ordinary files and a few sub-folders, listed several times, median
 // printed. The dialog's own fill of its lists is measured separately (it needs Qt).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures guard passes of the real engine on the local file system against
 // the commands a user would compare them with (du, cp), on trees it builds
 // itself. Prints one `NAME ratio=R target=T` line per figure at the end.

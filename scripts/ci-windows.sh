@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds core/, platform/ and their tests for Windows with mingw-w64 and runs
 # them under Wine, in a private Wine prefix inside the build folder.
 source "$(dirname "$0")/common.sh"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/windows/Win32Files.h"
 
 #include "core/PathText.h"

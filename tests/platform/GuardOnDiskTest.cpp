@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guard pass over real folders, through the machine's file-system service.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guard against a real SMB share: a Samba server on 127.0.0.1 started
 // here, mounted through FUSE, with smbclient as the person who deletes.
 #include <QElapsedTimer>

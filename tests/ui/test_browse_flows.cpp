@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry editor's Add File, Add Folder and Edit Item flows through the real
 // browse dialog, over temporary folders.
 #include <QDir>

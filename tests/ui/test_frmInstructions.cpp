@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Instructions window: its fixed texts, its keys and its lifetime.
 #include <QAccessible>
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: controls, keys, the entry editor, run control and the menu.
 #include <QAccessible>
 #include <QAction>

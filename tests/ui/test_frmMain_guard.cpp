@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window guarding real folders: tmrTimer ticks, the local file
 // system copies, and the pass's questions are the window's message boxes.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Started by the System Information tests in the tool's place: writes a file
 // named after itself plus ".started", so a test can see which one ran.
 #include <windows.h>

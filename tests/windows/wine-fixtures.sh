@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares the Wine prefix of the Windows tests ($WINEPREFIX): the drives the
 # tests use and the registry values they read, written with `wine reg add`.
 #   D: and F:  folders under DRIVES (F:\ serves as a drive-root source)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths as Windows writes them: drive roots of three characters, "\" between names.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows file-system service on Wine's drives: C:\Work holds the
 // sources, D:\Share the copies; Q: is no drive at all.
 #include <gtest/gtest.h>

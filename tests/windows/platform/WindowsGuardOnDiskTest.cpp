@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guard pass over Wine's drives with the examples' own paths:
 // C:\Work\report.doc and C:\Work\Photos guarded into D:\Share\.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GetKeyValue and the System Information search over Wine's registry, with
 // the values that wine-fixtures.sh wrote under HKLM\SOFTWARE\OrvalenTest.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive list and folder listing on Wine's drives. E: is mapped to a
 // device that is gone, Q: is not mapped at all (see wine-fixtures.sh).
 #include <gtest/gtest.h>
