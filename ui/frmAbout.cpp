@@ -14,6 +14,7 @@
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
 #include "ui/AppIcon.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
 namespace orvalen::ui {
@@ -58,8 +59,7 @@ frmAbout* frmAbout::current() { return s_open.data(); }
 
 frmAbout::frmAbout()
     : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+              CloseBoxOnlyFlags(Qt::Dialog)),
       m_picIcon(new QLabel(this)),
       m_lblTitle(new QLabel(this)),
       m_lblVersion(new QLabel(this)),
@@ -71,6 +71,7 @@ frmAbout::frmAbout()
       m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmAbout"));
+    KeepCloseBoxOnly(*this);
     setWindowIcon(AppIcon());  // also makes the picture's resource available
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/AppIcon.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
 namespace orvalen::ui {
@@ -64,8 +65,7 @@ frmInstructions* frmInstructions::current() { return s_open.data(); }
 
 frmInstructions::frmInstructions(QWidget* mainWindow)
     : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+              CloseBoxOnlyFlags(Qt::Dialog)),
       m_mainWindow(mainWindow),
       m_lblInstructionsLabel(new QLabel(QStringLiteral("Instructions:"), this)),
       m_lblInstructions(new QLabel(kTextA, this)),
@@ -75,6 +75,7 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
       m_cmdClose(new QPushButton(QStringLiteral("Close"), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmInstructions"));
+    KeepCloseBoxOnly(*this);
     setWindowTitle(QStringLiteral("Instructions"));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
