@@ -14,6 +14,7 @@
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
 #include "ui/AppIcon.h"
+#include "ui/DesignColours.h"
 #include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
@@ -91,8 +92,8 @@ frmAbout::frmAbout()
         m_Line1[i]->setFrameShape(QFrame::NoFrame);
         m_Line1[i]->setAutoFillBackground(true);
     }
-    colour(m_Line1[0], QPalette::Window, Qt::white);
-    colour(m_Line1[1], QPalette::Window, QColor(0x80, 0x80, 0x80));
+    colour(m_Line1[0], QPalette::Window, DesignColours::EtchLight(palette()));
+    colour(m_Line1[1], QPalette::Window, DesignColours::EtchShadow(palette()));
 
     m_picIcon->setPixmap(QPixmap(kIcon80));
     m_picIcon->setAlignment(Qt::AlignCenter);
@@ -101,7 +102,7 @@ frmAbout::frmAbout()
     for (QLabel* label : {m_lblTitle, m_lblVersion, m_lblByMe, m_lblDate, m_lblDisclaimer})
         label->setTextFormat(Qt::PlainText);
     for (QLabel* label : {m_lblTitle, m_lblByMe, m_lblDisclaimer})
-        colour(label, QPalette::WindowText, Qt::black);
+        colour(label, QPalette::WindowText, DesignColours::AboutText(palette()));
     QFont titleFont = m_lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setBold(true);
