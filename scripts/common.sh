@@ -5,6 +5,12 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
+# The icon's PNGs are rendered at build time; the title-bar code talks to X11.
+PACKAGES+=(librsvg2-bin libxcb1-dev)
+# The desktop tests and scripts/ci-package.sh: X server, window managers, the
+# accessibility bus, the desktop-file checkers, the package tools, hardinfo.
+TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
+               desktop-file-utils appstream dpkg-dev file hardinfo)
 # Only the tests need these: a real SMB server, its FUSE client and a second client.
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
 # The Windows build (scripts/ci-windows.sh): cross compiler and Wine.

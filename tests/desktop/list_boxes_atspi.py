@@ -52,7 +52,7 @@ def main():
     env.pop("QT_QPA_PLATFORM", None)
     try:
         display_r, display_w = os.pipe()
-        children.append(subprocess.Popen(["Xvfb", "-displayfd", str(display_w), "-nolisten", "tcp"],
+        children.append(subprocess.Popen(["Xvfb", "-displayfd", str(display_w), "-nolisten", "tcp", "-noreset"],
                                          pass_fds=[display_w], stderr=subprocess.DEVNULL))
         os.close(display_w)
         env["DISPLAY"] = ":" + os.read(display_r, 64).decode().strip()

@@ -41,7 +41,7 @@ all_shown() { [ "$(clients | cut -f2 | grep -cxE "$TITLES")" -eq 4 ]; }
 
 failures=0
 for wm in $MANAGERS; do
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
   PIDS="$PIDS $!"
   wait_for test -s "$WORK/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
   export DISPLAY=":$(cat "$WORK/display")"
