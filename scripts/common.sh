@@ -26,6 +26,10 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
+      echo "Missing Debian packages; as root run: apt-get install --no-install-recommends ${missing[*]}" >&2
+      exit 1
+    fi
     echo "Installing: ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
@@ -36,4 +40,10 @@ install_missing() {
 build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$BUILD" -j "$(nproc)"
+}
+
+# Only the program, for scripts/run: the window need not wait for the tests.
+build_program() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$BUILD" -j "$(nproc)" --target orvalen
 }
