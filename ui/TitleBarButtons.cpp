@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QStringList>
+#include <QWindow>
 #include <QWidget>
 
 #include <cstdlib>
@@ -75,6 +76,10 @@ void KeepCloseBoxOnly(QWidget& window) {
     // Qt passes the type on only to a window that exists already.
     window.winId();
     window.setAttribute(Qt::WA_X11NetWmWindowTypeToolBar);
+    // A dialog shown again gets a new X window, typed from this property of
+    // Qt's X11 code (0x8 is its toolbar type); without it the second showing
+    // would be an ordinary dialog again.
+    if (QWindow* handle = window.windowHandle()) handle->setProperty("_q_xcb_wm_window_type", 0x8);
 }
 
 }  // namespace orvalen::ui
