@@ -4,6 +4,7 @@
 // With --item-list: only the main window, holding the rows given on the
 // command line as SOURCE DESTINATION pairs, the second row selected.
 #include <QApplication>
+#include <QDialog>
 #include <QStringList>
 #include <QTimer>
 
@@ -27,10 +28,16 @@ int main(int argc, char* argv[]) {
         main.itemModel().selectRow(1);
         return QApplication::exec();
     }
-    main.browseLauncher().dialog().show();
-    orvalen::ui::frmAbout::showSingle();
-    auto* instructions = new orvalen::ui::frmInstructions(&main);
-    instructions->show();
+    // The browse dialog is hidden and shown again between uses: the other
+    // windows appear only once it shows the second time, which counts.
+    QTimer::singleShot(0, &main, [&main] {
+        QDialog& browse = main.browseLauncher().dialog();
+        QTimer::singleShot(500, &browse, &QDialog::reject);
+        main.browseLauncher().show();
+        orvalen::ui::frmAbout::showSingle();
+        (new orvalen::ui::frmInstructions(&main))->show();
+        main.browseLauncher().show();
+    });
     // Left behind by a killed test, it still goes away.
     QTimer::singleShot(120000, &app, &QCoreApplication::quit);
     return QApplication::exec();
