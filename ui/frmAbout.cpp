@@ -180,6 +180,7 @@ void frmAbout::StartSysInfo() {
         return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kTitle), kSysInfoUnavailable,
                     QMessageBox::Ok, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }

@@ -222,6 +222,7 @@ void frmBrowse::openOnVolume(const QString& mountPoint) {
 bool frmBrowse::askDriveNotReady() {
     QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("The drive you selected is not ready."),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Retry;
@@ -249,6 +250,7 @@ void frmBrowse::cmdSelect_Click() {
         if (name.isEmpty()) {
             QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("Please choose a file."),
                             QMessageBox::Ok, this);
+            KeepCloseBoxOnly(box);
             box.exec();
             return;
         }

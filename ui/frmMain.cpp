@@ -524,6 +524,7 @@ void frmMain::setBusy(bool busy) {
 
 void frmMain::showWarning(const QString& text) {
     QMessageBox box(QMessageBox::Warning, kTitleText, text, QMessageBox::Ok, this);
+    KeepCloseBoxOnly(box);
     box.exec();
 }
 
@@ -533,6 +534,7 @@ UserPrompt::Answer frmMain::askRetryCancel(const std::string& text) {
     if (m_exiting) return Answer::Cancel;
     QMessageBox box(QMessageBox::Warning, kTitleText, ShownText(text),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();
