@@ -11,19 +11,15 @@
 #include "ui/frmAbout.h"
 #include "ui/frmInstructions.h"
 
-namespace {
-
 // WCAG contrast ratio of two colours.
-double contrast(const QColor& a, const QColor& b) {
+static double contrast(const QColor& a, const QColor& b) {
     auto luminance = [](const QColor& c) {
-        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        auto ch = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
     };
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
-
-}  // namespace
 
 class TestDarkPalette : public QObject {
     Q_OBJECT
@@ -32,20 +28,16 @@ private slots:
         // A dark desktop theme: light text and a light link colour on dark grey.
         QPalette dark(QColor(0x31, 0x36, 0x3b));
         dark.setColor(QPalette::WindowText, QColor(0xef, 0xf0, 0xf1));
-        dark.setColor(QPalette::Link, QColor(0x29, 0x80, 0xb9).lighter(140));
+        dark.setColor(QPalette::Link, QColor(0x3d, 0xae, 0xe9));
         QApplication::setPalette(dark);
-
         orvalen::ui::frmAbout::showSingle();
         std::unique_ptr<QWidget> about(orvalen::ui::frmAbout::current());
         auto instructions = std::make_unique<orvalen::ui::frmInstructions>(nullptr);
-        struct Case {
-            QWidget* window;
-            const char* label;
-            double least;  // 4.5 for text, 3 for large text
-        } cases[] = {{instructions.get(), "lblInstructionsLabel", 4.5}, {instructions.get(), "lblByMe", 3},
-                     {about.get(), "lblTitle", 4.5}, {about.get(), "lblByMe", 4.5},
-                     {about.get(), "lblDisclaimer", 4.5}};
-        for (const Case& c : cases) {
+        // The least contrast: 4.5 for text, 3 for large text.
+        const struct { QWidget* window; const char* label; double least; } cases[] = {
+            {instructions.get(), "lblInstructionsLabel", 4.5}, {instructions.get(), "lblByMe", 3},
+            {about.get(), "lblTitle", 4.5}, {about.get(), "lblByMe", 4.5}, {about.get(), "lblDisclaimer", 4.5}};
+        for (const auto& c : cases) {
             auto* label = c.window->findChild<QLabel*>(QLatin1String(c.label));
             QVERIFY2(label, c.label);
             const double ratio = contrast(label->palette().color(QPalette::WindowText),
