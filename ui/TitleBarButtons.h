@@ -8,15 +8,15 @@ class QWidget;
 
 namespace orvalen::ui {
 
-// The four windows have a fixed size and a close box, and neither a minimize
-// nor a maximize button.
+// The program's windows and message boxes have a fixed size and a close box,
+// and neither a minimize nor a maximize button.
 //
-// Window flags alone become Motif hints (functions: move, close; no minimize,
-// no maximize), which Fluxbox, KWin and Mutter honour. Openbox ignores the
-// Motif minimize and maximize functions and drops those buttons only for a
-// window of type toolbar (or menu); there the windows name that type first,
-// ahead of their usual one. The type is not set everywhere because other
-// window managers then treat the windows as tool palettes.
+// Window flags alone become Motif hints without the minimize and maximize
+// functions, which Fluxbox honours. Openbox ignores those two functions and
+// drops the buttons only for a window of type toolbar (or menu); there the
+// windows name that type first, ahead of their usual one. Only there: to
+// the window-manager hints a toolbar is a torn-off tool palette, which other
+// managers may treat as such.
 
 // The flags of a fixed-size window of `kind` (Qt::Window or Qt::Dialog) whose
 // title bar holds only the close box.
