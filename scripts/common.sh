@@ -10,7 +10,7 @@ PACKAGES+=(librsvg2-bin libxcb1-dev)
 # The desktop tests and scripts/ci-package.sh: X server, window managers, the
 # accessibility bus, the desktop-file checkers, the package tools, hardinfo.
 TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
-               desktop-file-utils appstream dpkg-dev file hardinfo)
+               desktop-file-utils appstream dpkg-dev hardinfo)
 # Only the tests need these: a real SMB server, its FUSE client and a second client.
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
 # The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
