@@ -5,6 +5,12 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
+# The icon's PNGs are rendered at build time; the title-bar code talks to X11.
+PACKAGES+=(librsvg2-bin libxcb1-dev)
+# The desktop tests and scripts/ci-package.sh: X server, window managers, the
+# accessibility bus, the desktop-file checkers, the package tools, hardinfo.
+TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
+               desktop-file-utils appstream dpkg-dev hardinfo)
 # Only the tests need these: a real SMB server, its FUSE client and a second client.
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
 # The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
@@ -20,6 +26,10 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
+      echo "Missing Debian packages; as root run: apt-get install --no-install-recommends ${missing[*]}" >&2
+      exit 1
+    fi
     echo "Installing: ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
@@ -30,4 +40,10 @@ install_missing() {
 build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$BUILD" -j "$(nproc)"
+}
+
+# Only the program, for scripts/run: the window need not wait for the tests.
+build_program() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$BUILD" -j "$(nproc)" --target orvalen
 }

@@ -14,6 +14,8 @@
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
 #include "ui/AppIcon.h"
+#include "ui/DesignColours.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
 namespace orvalen::ui {
@@ -58,8 +60,7 @@ frmAbout* frmAbout::current() { return s_open.data(); }
 
 frmAbout::frmAbout()
     : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+              CloseBoxOnlyFlags(Qt::Dialog)),
       m_picIcon(new QLabel(this)),
       m_lblTitle(new QLabel(this)),
       m_lblVersion(new QLabel(this)),
@@ -71,6 +72,7 @@ frmAbout::frmAbout()
       m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmAbout"));
+    KeepCloseBoxOnly(*this);
     setWindowIcon(AppIcon());  // also makes the picture's resource available
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -90,8 +92,8 @@ frmAbout::frmAbout()
         m_Line1[i]->setFrameShape(QFrame::NoFrame);
         m_Line1[i]->setAutoFillBackground(true);
     }
-    colour(m_Line1[0], QPalette::Window, Qt::white);
-    colour(m_Line1[1], QPalette::Window, QColor(0x80, 0x80, 0x80));
+    colour(m_Line1[0], QPalette::Window, DesignColours::EtchLight(palette()));
+    colour(m_Line1[1], QPalette::Window, DesignColours::EtchShadow(palette()));
 
     m_picIcon->setPixmap(QPixmap(kIcon80));
     m_picIcon->setAlignment(Qt::AlignCenter);
@@ -100,7 +102,7 @@ frmAbout::frmAbout()
     for (QLabel* label : {m_lblTitle, m_lblVersion, m_lblByMe, m_lblDate, m_lblDisclaimer})
         label->setTextFormat(Qt::PlainText);
     for (QLabel* label : {m_lblTitle, m_lblByMe, m_lblDisclaimer})
-        colour(label, QPalette::WindowText, Qt::black);
+        colour(label, QPalette::WindowText, DesignColours::AboutText(palette()));
     QFont titleFont = m_lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setBold(true);
@@ -178,6 +180,7 @@ void frmAbout::StartSysInfo() {
         return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kTitle), kSysInfoUnavailable,
                     QMessageBox::Ok, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }

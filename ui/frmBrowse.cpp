@@ -23,6 +23,7 @@
 #include "ui/FileListBox.h"
 #include "ui/FileSystemText.h"
 #include "ui/PathCaptions.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
 namespace orvalen::ui {
@@ -34,12 +35,12 @@ constexpr int kMountPointRole = Qt::UserRole;
 
 frmBrowse::frmBrowse(mdlMain& shared, PathCaptions& captions,
                      std::unique_ptr<platform::VolumeSource> volumes)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(nullptr, CloseBoxOnlyFlags(Qt::Dialog)),
       m_shared(shared),
       m_captions(captions),
       m_volumes(std::move(volumes)) {
     setObjectName(QStringLiteral("frmBrowse"));
+    KeepCloseBoxOnly(*this);
     setWindowTitle(QStringLiteral("Select File/Folder"));
     createControls();
     applyGeometry();
@@ -221,6 +222,7 @@ void frmBrowse::openOnVolume(const QString& mountPoint) {
 bool frmBrowse::askDriveNotReady() {
     QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("The drive you selected is not ready."),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Retry;
@@ -248,6 +250,7 @@ void frmBrowse::cmdSelect_Click() {
         if (name.isEmpty()) {
             QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("Please choose a file."),
                             QMessageBox::Ok, this);
+            KeepCloseBoxOnly(box);
             box.exec();
             return;
         }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "ui/AppIcon.h"
+#include "ui/DesignColours.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 
 namespace orvalen::ui {
@@ -64,8 +66,7 @@ frmInstructions* frmInstructions::current() { return s_open.data(); }
 
 frmInstructions::frmInstructions(QWidget* mainWindow)
     : QDialog(nullptr,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+              CloseBoxOnlyFlags(Qt::Dialog)),
       m_mainWindow(mainWindow),
       m_lblInstructionsLabel(new QLabel(QStringLiteral("Instructions:"), this)),
       m_lblInstructions(new QLabel(kTextA, this)),
@@ -75,6 +76,7 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
       m_cmdClose(new QPushButton(QStringLiteral("Close"), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmInstructions"));
+    KeepCloseBoxOnly(*this);
     setWindowTitle(QStringLiteral("Instructions"));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,13 +94,13 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
     for (QLabel* label : {m_lblInstructionsLabel, m_lblInstructions, m_Label1, m_lblByMe})
         label->setTextFormat(Qt::PlainText);
     m_lblInstructionsLabel->setFont(sansSerif(font(), 12, true));
-    colourText(m_lblInstructionsLabel, QColor(0x00, 0x00, 0xff));
+    colourText(m_lblInstructionsLabel, DesignColours::InstructionsHeading(palette()));
     m_lblInstructions->setWordWrap(true);
     m_Label1->setWordWrap(true);
     m_lblInstructions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_lblByMe->setFont(sansSerif(font(), 17.25, false));
-    colourText(m_lblByMe, QColor(0x80, 0x80, 0xff));
+    colourText(m_lblByMe, DesignColours::InstructionsMaker(palette()));
     m_lblByMe->setAlignment(Qt::AlignCenter);
 
     // Enter and Esc both press Close.

@@ -24,7 +24,9 @@
 #include "ui/AppIcon.h"
 #include "ui/FileSystemText.h"
 #include "ui/ItemListModel.h"
+#include "ui/ListBoxAccessible.h"
 #include "ui/PathLabel.h"
+#include "ui/TitleBarButtons.h"
 #include "ui/Twips.h"
 #include "ui/frmAbout.h"
 #include "ui/frmInstructions.h"
@@ -80,8 +82,12 @@ QListView* makeList(const QString& name, const QString& accessibleName, int colu
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Paths are long and the boxes narrow: keep the start and the item's name.
-    list->setTextElideMode(Qt::ElideMiddle);
+    // Paths are long and the boxes narrow: the end of a path, its name, is
+    // what tells the rows apart, so a long path loses its start, and the rows
+    // keep the box's width instead of scrolling sideways past the name.
+    list->setTextElideMode(Qt::ElideLeft);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setWordWrap(false);
     list->setUniformItemSizes(true);
     list->setAccessibleName(accessibleName);
     return list;
@@ -92,8 +98,7 @@ QListView* makeList(const QString& name, const QString& accessibleName, int colu
 frmMain::frmMain(mdlMain& shared, QWidget* parent,
                  BrowseLauncher::VolumeSourceFactory makeVolumes)
     : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                  CloseBoxOnlyFlags(Qt::Window)),
       m_shared(shared),
       m_model(new ItemListModel(shared.Items, this)),
       m_run(shared.Items, static_cast<RunView&>(*this), static_cast<RunTimer&>(*this),
@@ -106,6 +111,8 @@ frmMain::frmMain(mdlMain& shared, QWidget* parent,
           QCoreApplication::exit(0);
       }) {
     setObjectName(QStringLiteral("frmMain"));
+    KeepCloseBoxOnly(*this);
+    InstallListBoxAccessible();
     setWindowTitle(kTitleText);
     setWindowIcon(AppIcon());
     m_engine.setBusyIndicator(this);
@@ -517,6 +524,7 @@ void frmMain::setBusy(bool busy) {
 
 void frmMain::showWarning(const QString& text) {
     QMessageBox box(QMessageBox::Warning, kTitleText, text, QMessageBox::Ok, this);
+    KeepCloseBoxOnly(box);
     box.exec();
 }
 
@@ -526,6 +534,7 @@ UserPrompt::Answer frmMain::askRetryCancel(const std::string& text) {
     if (m_exiting) return Answer::Cancel;
     QMessageBox box(QMessageBox::Warning, kTitleText, ShownText(text),
                     QMessageBox::Retry | QMessageBox::Cancel, this);
+    KeepCloseBoxOnly(box);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();

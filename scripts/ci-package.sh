@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the desktop files, builds the Debian package, installs it on this
+# machine, starts the installed program under Xvfb and Openbox (its main
+# window and the Instructions window must appear; System Info must start
+# hardinfo through the installed store), then purges the package again.
+# Needs root (it installs the package); run after a build (scripts/test).
+source "$(dirname "$0")/common.sh"
+install_missing "${TEST_PACKAGES[@]}"
+build
+
+desktop-file-validate "$ROOT/packaging/org.orvalen.orvalen.desktop"
+appstreamcli validate --no-net --pedantic "$BUILD/packaging/org.orvalen.orvalen.metainfo.xml"
+
+rm -f "$BUILD"/orvalen_*.deb
+(cd "$BUILD" && cpack -G DEB)
+deb=$(ls "$BUILD"/orvalen_*.deb)
+dpkg-deb --info "$deb" | grep -E '^ (Version|Depends|Recommends):'
+
+WORK=$(mktemp -d)
+chmod 700 "$WORK"
+PIDS=()
+cleanup() {
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$WORK"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q orvalen >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+  -o DPkg::Lock::Timeout=600 "$deb"
+test -x /usr/bin/orvalen
+
+# Waits up to 20 s for a command to succeed.
+wait_for() {
+  local n=0
+  until "$@" >/dev/null 2>&1; do
+    n=$((n + 1)); [ $n -gt 100 ] && return 1; sleep 0.2
+  done
+}
+fail() { echo "ci-package: $*" >&2; xwininfo -root -tree >&2 || true; cat "$WORK/orvalen.log" >&2 2>/dev/null || true; exit 1; }
+visible() { xdotool search --onlyvisible --name "^$1\$"; }
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
+PIDS+=($!)
+wait_for test -s "$WORK/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$WORK/display")" HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
+openbox >/dev/null 2>&1 &
+PIDS+=($!)
+# Up once its check window carries its name (xprop succeeds on a missing property).
+wm_named() {
+  local check
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK | sed -n 's/.*# //p')
+  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME | grep -q '= "'
+}
+wait_for wm_named || fail "openbox did not start"
+
+# Started from a neutral folder, with nothing of the build on its paths.
+(cd / && exec env -u QT_QPA_PLATFORM -u LD_LIBRARY_PATH /usr/bin/orvalen >"$WORK/orvalen.log" 2>&1) &
+PIDS+=($!)
+wait_for visible Orvalen || fail "the installed program showed no main window"
+wait_for visible Instructions || fail "the installed program showed no Instructions window"
+main=$(visible Orvalen)
+has_icon() { xprop -id "$main" _NET_WM_ICON | grep -q 'Icon ('; }
+wait_for has_icon || fail "the main window has no icon"
+
+# Keys go to the window named $1 once the window manager has made it active.
+press() {
+  local id
+  id=$(visible "$1") || return 1
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+  shift
+  xdotool key --delay 100 "$@"
+}
+gone() { ! visible "$1"; }
+
+# Close the Instructions, open the About box and press System Info...
+press Instructions Escape
+wait_for gone Instructions || fail "Instructions did not close"
+press Orvalen alt+h a
+wait_for visible 'About Orvalen' || fail "Help > About Orvalen showed no About box"
+before=$(pgrep -x hardinfo || true)
+press 'About Orvalen' alt+s
+started() { pgrep -x hardinfo | grep -vxF "${before:-none}"; }
+wait_for started || fail "System Info did not start hardinfo"
+PIDS+=($(started))
+echo "ci-package: $(basename "$deb") installs, starts, shows its windows and starts hardinfo."

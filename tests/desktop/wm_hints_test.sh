@@ -1,0 +1,59 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Usage: wm_hints_test.sh SHOW_WINDOWS. Under Xvfb and each window manager in
+# turn, reads what the manager offers each of the four windows
+# (_NET_WM_ALLOWED_ACTIONS, derived from the hints it honours): close, and
+# neither minimize nor maximize. Exits 77 (skipped) when a tool is missing.
+MANAGERS="openbox fluxbox"
+TITLES="Orvalen|Instructions|About Orvalen|Select File/Folder"
+for tool in Xvfb xprop $MANAGERS; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+WORK=$(mktemp -d)
+export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
+trap 'kill $PIDS 2>/dev/null; rm -rf "$WORK"' EXIT
+
+wait_for() {  # up to 20 s
+  n=0
+  until "$@" >/dev/null 2>&1; do n=$((n + 1)); [ $n -gt 100 ] && return 1; sleep 0.2; done
+}
+# Up once its check window carries its name (xprop succeeds on a missing property).
+wm_named() {
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK | sed -n 's/.*# //p')
+  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME | grep -q '= "'
+}
+clients() {
+  for id in $(xprop -root _NET_CLIENT_LIST | sed -n 's/.*# //p' | tr ',' ' '); do
+    printf '%s\t%s\n' "$id" "$(xprop -id "$id" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')"
+  done | grep -E "	($TITLES)\$"
+}
+all_shown() { [ "$(clients | wc -l)" -eq 4 ]; }
+
+failed=0
+for wm in $MANAGERS; do
+  rm -f "$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
+  PIDS="$!"
+  wait_for test -s "$WORK/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(cat "$WORK/display")"
+  "$wm" >/dev/null 2>&1 &
+  PIDS="$PIDS $!"
+  wait_for wm_named || { echo "FAIL: $wm did not start"; exit 1; }
+  "$1" &
+  PIDS="$PIDS $!"
+  wait_for all_shown || { echo "FAIL: under $wm the four windows did not all appear"; clients; exit 1; }
+  sleep 0.5  # the manager sets the actions as it maps each window
+  clients >"$WORK/clients"
+  while IFS="	" read -r id title; do
+    actions=$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)
+    verdict=ok
+    case "$actions" in *_NET_WM_ACTION_CLOSE*) ;; *) verdict="no close box" ;; esac
+    case "$actions" in *_NET_WM_ACTION_MINIMIZE*) verdict="minimize offered" ;; esac
+    case "$actions" in *_NET_WM_ACTION_MAXIMIZE*) verdict="maximize offered" ;; esac
+    echo "$wm: $title: $verdict"
+    [ "$verdict" = ok ] || { echo "  $actions"; failed=1; }
+  done <"$WORK/clients"
+  kill $PIDS 2>/dev/null
+  wait 2>/dev/null
+done
+exit $failed
