@@ -221,6 +221,9 @@ bool XdgKeyValueStore::LookUpInText(std::string_view storeText, std::uint32_t Ke
                                     std::string& KeyVal) {
     const char* root = RootName(KeyRoot);
     if (!root || storeText.size() > kMaxStoreBytes) return Fail(KeyVal);
+    // GLib ends a value at a zero byte, so the value would be read cut short;
+    // a text file never holds one anyway.
+    if (storeText.find('\0') != std::string_view::npos) return Fail(KeyVal);
 
     KeyFilePtr file(g_key_file_new());
     GError* error = nullptr;
