@@ -164,7 +164,9 @@ bool SambaShare::mount() {
 
 bool SambaShare::unmount() {
     if (!IsMountPoint(m_mountPoint)) return true;
-    Run("fusermount -u -z " + Quoted(m_mountPoint));
+    // Not fusermount: it comes with a package smbnetfs only recommends, and
+    // root may unmount a FUSE mount itself.
+    Run("umount -l " + Quoted(m_mountPoint));
     return waitUntilMounted(false);
 }
 
