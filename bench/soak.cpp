@@ -11,6 +11,7 @@
 // Exits 1 when a copy is wrong at the end, the guard asked a question it
 // should not have, or a figure misses its target.
 
+#include <malloc.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -82,15 +83,20 @@ int OpenFds() {
 }
 
 struct Figures {
-    long peakKiB, rssKiB;
+    long peakKiB, rssKiB, heapKiB;
     int fds;
 };
 
-Figures Measure() { return {StatusKiB("VmHWM"), StatusKiB("VmRSS"), OpenFds()}; }
+// The heap in use tells a leak from pages of code and libraries that are
+// first touched late (error paths, message catalogues), which the resident
+// figures count as well.
+Figures Measure() {
+    return {StatusKiB("VmHWM"), StatusKiB("VmRSS"), static_cast<long>(::mallinfo2().uordblks / 1024), OpenFds()};
+}
 
 void Print(const char* when, int pass, const Figures& f) {
-    std::printf("%s (pass %d): peak memory %ld KiB, resident %ld KiB, open fds %d\n", when, pass, f.peakKiB,
-                f.rssKiB, f.fds);
+    std::printf("%s (pass %d): peak memory %ld KiB, resident %ld KiB, heap in use %ld KiB, open fds %d\n", when,
+                pass, f.peakKiB, f.rssKiB, f.heapKiB, f.fds);
 }
 
 // One guarded item: where its source lies, where its copy lies as the guard
