@@ -13,8 +13,8 @@ ASAN_BUILD="${ORVALEN_ASAN_BUILD_DIR:-$BUILD-asan}"
 FUZZ_BUILD="${ORVALEN_FUZZ_BUILD_DIR:-$BUILD-fuzz}"
 FUZZ_SECONDS="${ORVALEN_FUZZ_SECONDS:-60}"
 FUZZ_TARGETS=(interval_text_fuzz key_value_store_fuzz)
-# -O1 builds in about two thirds of the time of -O2 and keeps the reports
-# readable; line tables (-g1) are all the stack traces need.
+# -O1 builds faster than -O2 and keeps the reports readable; line tables
+# (-g1) are all the stack traces need.
 SANITIZED_FLAGS="-O1 -g1"
 
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
