@@ -16,7 +16,8 @@ namespace orvalen {
 std::optional<double> ReadNumber(std::string_view text);
 
 // The interval text as whole milliseconds: seconds times 1000, rounded half to
-// even. Empty when it cannot be computed or lies outside the 32-bit range.
+// even on the decimal digits as typed (0.5015 is a half: 502 ms). Empty when
+// it cannot be computed or lies outside the 32-bit range.
 std::optional<std::int32_t> IntervalMilliseconds(std::string_view text);
 
 }  // namespace orvalen

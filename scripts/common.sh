@@ -15,6 +15,8 @@ TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core p
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
 # The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
+# The fuzzing build (scripts/ci-hardening.sh): Debian's clang and its libFuzzer.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

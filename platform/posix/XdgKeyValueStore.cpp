@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -209,9 +210,24 @@ bool XdgKeyValueStore::GetKeyValue(std::uint32_t KeyRoot, const std::string& Key
     const std::uintmax_t size = fs::file_size(storePath, ec);
     if (ec || size > kMaxStoreBytes) return Fail(KeyVal);
 
+    std::ifstream in(storePath, std::ios::binary);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) return Fail(KeyVal);
+    return LookUpInText(text, KeyRoot, KeyName, SubKeyRef, KeyVal);
+}
+
+bool XdgKeyValueStore::LookUpInText(std::string_view storeText, std::uint32_t KeyRoot,
+                                    const std::string& KeyName, const std::string& SubKeyRef,
+                                    std::string& KeyVal) {
+    const char* root = RootName(KeyRoot);
+    if (!root || storeText.size() > kMaxStoreBytes) return Fail(KeyVal);
+    // GLib ends a value at a zero byte, so the value would be read cut short;
+    // a text file never holds one anyway.
+    if (storeText.find('\0') != std::string_view::npos) return Fail(KeyVal);
+
     KeyFilePtr file(g_key_file_new());
     GError* error = nullptr;
-    if (!g_key_file_load_from_file(file.get(), storePath.c_str(), G_KEY_FILE_NONE, &error)) {
+    if (!g_key_file_load_from_data(file.get(), storeText.data(), storeText.size(), G_KEY_FILE_NONE, &error)) {
         g_clear_error(&error);
         return Fail(KeyVal);
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/KeyValueStore.h"
@@ -39,6 +40,12 @@ public:
 
     bool GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName,
                      const std::string& SubKeyRef, std::string& KeyVal) override;
+
+    // The same lookup in a store's text. Anything that does not read as the
+    // format above gives False, never a guess.
+    static bool LookUpInText(std::string_view storeText, std::uint32_t KeyRoot,
+                             const std::string& KeyName, const std::string& SubKeyRef,
+                             std::string& KeyVal);
 
 private:
     std::vector<std::string> m_configDirs;

@@ -103,3 +103,18 @@ TEST(IntervalText, hugeAndTinyMantissasAndExponents) {
     EXPECT_EQ(IntervalMilliseconds("1e-99999999999999999999"), 0);
     EXPECT_EQ(IntervalMilliseconds("-1e400"), std::nullopt);
 }
+
+TEST(IntervalText, exponentsAtTheEdgeOfTheIntegerRange) {
+    // Exponents that fit a 64-bit integer but overflow once the digits are counted.
+    ExpectAll({{"11e9223372036854775807", std::nullopt},
+               {"0.01e-9223372036854775808", 0},
+               {"1e999999999999", std::nullopt},
+               {"1e-999999999999", 0},
+               {"0e999999999999", 0}});
+}
+
+TEST(IntervalText, aHalfAsTypedGoesToTheEvenNeighbour) {
+    // In binary these seconds lie a hair off the half; the text is exactly a half.
+    ExpectAll({{"0.5015", 502}, {"65.5315", 65532}, {"2.0005", 2000}, {"2.0015", 2002}, {"65.5345", 65534},
+               {"-0.5015", -502}, {"0.50150000000000000001", 502}, {"0.0025000000000000000001", 3}});
+}

@@ -220,6 +220,7 @@ TEST_F(KeyValueStoreTest, malformedOrImproperStore_false) {
         kGroup + "a line without an equals sign\n",       // not a key-value pair
         std::string("\xff\xfe\x00\x01[\x80]\n=\n", 10),  // binary junk
         std::string(),                                     // empty file
+        kGroup + std::string("PATH=\"/bin/true\"\0\"/x\"\n", 22),  // a zero byte cuts the line short
     };
     for (const auto& content : contents) {
         WriteRawStore(content);

@@ -164,7 +164,8 @@ bool SambaShare::mount() {
 
 bool SambaShare::unmount() {
     if (!IsMountPoint(m_mountPoint)) return true;
-    // The suite runs as root, so plain umount serves; fusermount comes only with a Recommends.
+    // Not fusermount: it comes with a package smbnetfs only recommends, and
+    // root may unmount a FUSE mount itself.
     Run("umount -l " + Quoted(m_mountPoint));
     return waitUntilMounted(false);
 }
