@@ -17,7 +17,7 @@ FUZZ_TARGETS=(interval_text_fuzz key_value_store_fuzz)
 # (-g1) are all the stack traces need.
 SANITIZED_FLAGS="-O1 -g1"
 
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 SUPPRESSIONS="$ROOT/scripts/lsan-suppressions.txt"
 if [ -f "$SUPPRESSIONS" ]; then
