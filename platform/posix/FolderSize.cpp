@@ -10,22 +10,16 @@
 #include "core/PathText.h"
 #include "platform/ErrnoMap.h"
 #include "platform/posix/DirReader.h"
+#include "platform/posix/EntryStat.h"
 #include "platform/posix/FileOps.h"
 
 namespace orvalen::platform::posix {
 
-namespace {
-
-unsigned char entryType(mode_t mode) {
-    if (S_ISDIR(mode)) return DT_DIR;
-    if (S_ISREG(mode)) return DT_REG;
-    if (S_ISLNK(mode)) return DT_LNK;
-    return DT_UNKNOWN;  // FIFOs, sockets, devices: not counted
-}
-
-}  // namespace
-
 std::uint64_t totalSize(UniqueFd folder, const std::string& shown) {
+    EntryStat root;
+    if (statOpen(folder.get(), root) != 0) throw ErrorFromErrno(errno, "Cannot look at", shown);
+    if (isKernelFileSystem(folder.get(), root)) return 0;
+
     // One open folder per level instead of recursion: a deep tree costs a
     // stream per level and never the call stack.
     std::vector<DirReader> open;
@@ -39,19 +33,31 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown) {
             open.pop_back();
             continue;
         }
-        struct stat st{};
-        bool haveStat = false;
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(here.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno == ENOENT) continue;  // gone meanwhile
-                throw ErrorFromErrno(errno, "Cannot look at", path::Join(here.path(), entry->d_name));
+        if (entry->d_type == DT_DIR) {
+            const int fd = openAt(here.fd(), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            std::string child = path::Join(here.path(), entry->d_name);
+            if (fd < 0) {
+                if (errno == ENOENT) continue;
+                throw ErrorFromErrno(errno, "Cannot read folder", child);
             }
-            haveStat = true;
-            type = entryType(st.st_mode);
+            UniqueFd sub(fd);
+            EntryStat st;
+            if (statOpen(fd, st) != 0) throw ErrorFromErrno(errno, "Cannot look at", child);
+            // Another file system mounted below counts nothing, as in the copy.
+            if (onSameMount(st, root)) open.emplace_back(std::move(sub), std::move(child));
+            continue;
         }
+        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
 
-        if (type == DT_DIR) {
+        EntryStat st;
+        if (statAt(here.fd(), entry->d_name, st) != 0) {
+            if (errno == ENOENT) continue;  // gone meanwhile
+            throw ErrorFromErrno(errno, "Cannot look at", path::Join(here.path(), entry->d_name));
+        }
+        if (!onSameMount(st, root)) continue;
+        if (S_ISREG(st.st.st_mode) || S_ISLNK(st.st.st_mode)) {
+            total += static_cast<std::uint64_t>(st.st.st_size);
+        } else if (S_ISDIR(st.st.st_mode)) {
             const int fd = openAt(here.fd(), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             std::string child = path::Join(here.path(), entry->d_name);
             if (fd < 0) {
@@ -59,13 +65,8 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown) {
                 throw ErrorFromErrno(errno, "Cannot read folder", child);
             }
             open.emplace_back(UniqueFd(fd), std::move(child));
-        } else if (type == DT_REG || type == DT_LNK) {
-            if (!haveStat && ::fstatat(here.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno == ENOENT) continue;
-                throw ErrorFromErrno(errno, "Cannot look at", path::Join(here.path(), entry->d_name));
-            }
-            total += static_cast<std::uint64_t>(st.st_size);
         }
+        // FIFOs, sockets and devices count nothing.
     }
     return total;
 }

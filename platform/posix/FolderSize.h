@@ -10,7 +10,8 @@ namespace orvalen::platform::posix {
 
 // The total length of every file below the open folder. Links are not
 // followed and count with their own length; FIFOs, sockets and devices count
-// nothing. Memory grows with the depth of the tree only.
+// nothing. Folders on another mount and kernel file systems count nothing.
+// Memory grows with the depth of the tree only.
 std::uint64_t totalSize(UniqueFd folder, const std::string& shown);
 
 }  // namespace orvalen::platform::posix

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -183,19 +184,49 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
     UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!in.valid()) throw ErrorFromErrno(errno, "Cannot read folder", source.Path);
 
-    UniqueFd copy;
     const std::string trimmed = trimTrailingSeparators(destination);
     if (path::GetParentFolderName(trimmed).empty() && trimmed.find(path::kSeparator) != std::string::npos) {
         // A root: it can only be filled, never created or replaced.
-        copy.reset(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd copy(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!copy.valid()) throw ErrorFromErrno(errno, "Cannot open folder", destination);
-    } else {
-        CopyPlace place = openCopyPlace(trimmed);
-        if (place.name.empty() || place.name == "." || place.name == "..")
-            throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
-        copy = posix::openOrCreateFolder(place.folder.get(), place.name, destination);
+        posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
+        return;
     }
-    posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination).run();
+    CopyPlace place = openCopyPlace(trimmed);
+    if (place.name.empty() || place.name == "." || place.name == "..")
+        throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
+    const int parent = place.folder.get();
+    const std::string temp = TemporaryNameFor(place.name);
+
+    struct stat there{};
+    if (::fstatat(parent, place.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
+        // The copy is there: filled in place. A folder left by a build that
+        // was cut off is of no more use.
+        UniqueFd copy = posix::openOrCreateFolder(parent, place.name, destination);
+        posix::removeTreeAt(parent, temp, destination);
+        posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
+        return;
+    }
+
+    // A missing copy is built whole under one hidden name and appears at once:
+    // one rename, and no one sees half a folder. A folder left there by a
+    // build that was cut off is carried on; anything else there goes, unfollowed.
+    bool fresh = false;
+    UniqueFd build(posix::openAt(parent, temp.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!build.valid()) {
+        if (errno == ELOOP || errno == ENOTDIR) posix::removeTreeAt(parent, temp, destination);
+        else if (errno != ENOENT) throw ErrorFromErrno(errno, "Cannot open folder", destination);
+        build = posix::openOrCreateFolder(parent, temp, destination, &fresh);
+    }
+    posix::FolderCopier(std::move(in), source.Path, std::move(build), destination, fresh).run();
+    if (::renameat2(parent, temp.c_str(), parent, place.name.c_str(), RENAME_NOREPLACE) != 0) {
+        // Some file systems (FUSE ones among them) know only the plain rename,
+        // which still refuses to replace a folder that is not empty.
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+        if (::renameat(parent, temp.c_str(), parent, place.name.c_str()) != 0)
+            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+    }
 }
 
 }  // namespace orvalen::platform
