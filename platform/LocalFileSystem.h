@@ -88,8 +88,13 @@ public:
     // Where the mount tables are read; tests put made-up ones in their place.
     void setMountTables(std::string mountInfoPath, std::string fstabPath);
 
+    // What the last size walks saw, for the folder copy that usually follows
+    // them in the same pass (see posix/FolderDigest.h). Empty on Windows.
+    struct WalkMemory;
+
 private:
     MountWatch m_mounts;
+    std::shared_ptr<WalkMemory> m_walks;
     std::string m_mountInfoPath = "/proc/self/mountinfo";
     std::string m_fstabPath = "/etc/fstab";
 };

@@ -150,15 +150,19 @@ int openAt(int folderFd, const char* name, int flags, mode_t mode) {
 }
 
 UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
-                            bool* created) {
+                            bool* created, mode_t mode) {
     if (created) *created = false;
+    // Its final mode at once saves a chmod later, unless the umask would
+    // change it or the owner could not write the content into it.
+    mode &= 07777;
+    if ((mode & 0700) != 0700 || (mode & 07000) != 0 || (mode & currentUmask()) != 0) mode = 0700;
     // A few rounds: someone else may change the entry between two calls.
     for (int round = 0; round < 4; ++round) {
         const int fd = openAt(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) return UniqueFd(fd);
         const int e = errno;
         if (e == ENOENT) {
-            if (::mkdirat(folderFd, name.c_str(), 0700) == 0) {
+            if (::mkdirat(folderFd, name.c_str(), mode) == 0) {
                 if (created) *created = true;
             } else if (errno != EEXIST) {
                 throw ErrorFromErrno(errno, "Cannot create folder", shown);

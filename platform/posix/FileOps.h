@@ -21,9 +21,10 @@ int openAt(int folderFd, const char* name, int flags, mode_t mode = 0);
 // A missing folder is created (owner-writable, its final mode comes when its
 // content is written); a link is replaced by a real folder. A file or other
 // entry there is someone's data: 58, left alone. `shown` names it in errors.
-// `created` (when given) tells whether the folder was made here.
+// `created` (when given) tells whether the folder was made here; `mode` is
+// the mode it is made with when the umask keeps it and the owner may write.
 UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
-                            bool* created = nullptr);
+                            bool* created = nullptr, mode_t mode = 0700);
 
 // Writes the open regular file `source` (described by `sourceStat`) as `name`
 // inside `folderFd`: through the hidden temporary name, with the source's

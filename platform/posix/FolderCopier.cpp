@@ -19,9 +19,6 @@ void appendName(std::string& path, const char* name) {
     path += name;
 }
 
-bool sameModeAndTime(const struct stat& a, const struct stat& b, std::int64_t step) {
-    return (a.st_mode & 07777) == (b.st_mode & 07777) && sameTime(a.st_mtim, b.st_mtim, step ? step : 1);
-}
 
 }  // namespace
 
@@ -36,14 +33,35 @@ FolderCopier::FolderCopier(UniqueFd source, std::string sourcePath, UniqueFd des
     if (statOpen(source.get(), m_root) != 0) throw ErrorFromErrno(errno, "Cannot look at", m_sourcePath);
     // /proc, /sys and the like hold no one's files; the copy stays empty.
     m_readRoot = !isKernelFileSystem(source.get(), m_root);
-    enter(std::move(source), m_root.st, std::move(destination), destinationFresh);
+    enter(std::move(source), m_root.st, std::move(destination), destinationFresh, 0);
 }
 
-void FolderCopier::enter(UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh) {
+void FolderCopier::useDigests(const FolderDigest* source, const FolderDigest* copy) {
+    if (!source || !copy || m_levels.empty() || m_levels.front().fresh) return;
+    // Which digest can agree depends on how finely the destination keeps
+    // times, so that is found out first.
+    Level& root = m_levels.front();
+    std::int64_t& step = timeStepOf(root.destinationStat.st_dev);
+    if (step == 0) step = probeTimeStepWithTemporary(root.destination.get(), ".orvalen-time");
+    if (step > 1000000000) return;  // two-second times: only file by file
+    m_sourceDigest = source;
+    m_copyDigest = copy;
+    m_secondsDigest = step > 1;
+}
+
+bool FolderCopier::digestsAgree(std::uint64_t path) const {
+    if (!m_sourceDigest) return false;
+    const FolderDigest::Folder* a = m_sourceDigest->find(path);
+    const FolderDigest::Folder* b = m_copyDigest->find(path);
+    return a && b && (a->exact == b->exact || (m_secondsDigest && a->seconds == b->seconds));
+}
+
+void FolderCopier::enter(UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh,
+                         std::uint64_t path) {
     struct stat there{};
     if (::fstat(destination.get(), &there) != 0) throw ErrorFromErrno(errno, "Cannot look at", m_destinationPath);
     m_levels.push_back(Level{DirReader(std::move(source), m_sourcePath), std::move(destination), sourceStat,
-                             there, m_sourcePath.size(), m_destinationPath.size(), fresh, fresh});
+                             there, m_sourcePath.size(), m_destinationPath.size(), fresh, fresh, path});
 }
 
 void FolderCopier::run() {
@@ -59,9 +77,13 @@ void FolderCopier::leave() {
     // A folder's own mode and time come last: writing its content changes the
     // time, and a read-only mode would refuse the content. A folder in which
     // nothing changed and that has both already is left alone.
-    if (done.changed ||
-        !sameModeAndTime(done.destinationStat, done.sourceStat, timeStepOf(done.destinationStat.st_dev)))
-        keepModeAndTimes(done.destination.get(), done.sourceStat, m_destinationPath);
+    const struct stat& copy = done.destinationStat;
+    if ((copy.st_mode & 07777) != (done.sourceStat.st_mode & 07777) &&
+        ::fchmod(done.destination.get(), done.sourceStat.st_mode & 07777) != 0)
+        throw ErrorFromErrno(errno, "Cannot set the permissions of", m_destinationPath);
+    const std::int64_t step = timeStepOf(copy.st_dev);
+    if (done.changed || !sameTime(copy.st_mtim, done.sourceStat.st_mtim, step ? step : 1))
+        keepTimes(done.destination.get(), done.sourceStat, m_destinationPath);
     m_levels.pop_back();
     if (!m_levels.empty()) {
         m_sourcePath.resize(m_levels.back().sourcePathLength);
@@ -133,6 +155,9 @@ void FolderCopier::copyEntry(const dirent& entry) {
         here.changed = true;
         copyLinkInto(from, name, st.st, to, shown);
     } else if (type == DT_DIR) {
+        const std::uint64_t path = childPath(here.path, name);
+        // Both sides were just walked and agree below here: nothing to do.
+        if (!here.fresh && digestsAgree(path)) return;
         UniqueFd sub(openAt(from, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!sub.valid()) {
             const int e = errno;
@@ -146,7 +171,7 @@ void FolderCopier::copyEntry(const dirent& entry) {
         // The copy placed inside its own source is not copied into itself again.
         if (subStat.st.st_dev == m_copyDevice && subStat.st.st_ino == m_copyInode) return;
         bool created = false;
-        UniqueFd copy = openOrCreateFolder(to, name, shown, &created);
+        UniqueFd copy = openOrCreateFolder(to, name, shown, &created, subStat.st.st_mode);
         if (created) here.changed = true;
         if (!onSameMount(subStat, m_root)) {
             // Another file system: the folder is there, its content is not ours.
@@ -155,7 +180,7 @@ void FolderCopier::copyEntry(const dirent& entry) {
         }
         appendName(m_sourcePath, name);
         m_destinationPath = std::move(shown);
-        enter(std::move(sub), subStat.st, std::move(copy), here.fresh || created);
+        enter(std::move(sub), subStat.st, std::move(copy), here.fresh || created, path);
     }
     // FIFOs, sockets and devices are left out.
 }

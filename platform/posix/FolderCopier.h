@@ -10,6 +10,7 @@
 
 #include "platform/posix/DirReader.h"
 #include "platform/posix/EntryStat.h"
+#include "platform/posix/FolderDigest.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform::posix {
@@ -28,6 +29,10 @@ public:
     FolderCopier(UniqueFd source, std::string sourcePath, UniqueFd destination,
                  std::string destinationPath, bool destinationFresh);
 
+    // Subfolders whose digests agree on both sides are skipped. Either may
+    // be null.
+    void useDigests(const FolderDigest* source, const FolderDigest* copy);
+
     void run();
 
 private:
@@ -40,9 +45,12 @@ private:
         std::size_t destinationPathLength;
         bool fresh;
         bool changed;  // something was created or replaced in it
+        std::uint64_t path;  // hash of the path below the copy's root
     };
 
-    void enter(UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh);
+    void enter(UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh,
+               std::uint64_t path);
+    bool digestsAgree(std::uint64_t path) const;
     void copyEntry(const dirent& entry);
     bool upToDate(int folderFd, const char* name, const struct stat& source, dev_t folderDevice);
     void leave();
@@ -59,6 +67,9 @@ private:
     ino_t m_copyInode = 0;
     // Time steps of the destination's file systems, found once per copy.
     std::vector<std::pair<dev_t, std::int64_t>> m_timeSteps;
+    const FolderDigest* m_sourceDigest = nullptr;
+    const FolderDigest* m_copyDigest = nullptr;
+    bool m_secondsDigest = false;  // the destination keeps times to the second or finer, not exactly
 };
 
 }  // namespace orvalen::platform::posix

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/FolderDigest.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform::posix {
@@ -12,6 +13,7 @@ namespace orvalen::platform::posix {
 // followed and count with their own length; FIFOs, sockets and devices count
 // nothing. Folders on another mount and kernel file systems count nothing.
 // Memory grows with the depth of the tree only.
-std::uint64_t totalSize(UniqueFd folder, const std::string& shown);
+// When `digest` is given it receives the folder digests of the walk.
+std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest* digest = nullptr);
 
 }  // namespace orvalen::platform::posix

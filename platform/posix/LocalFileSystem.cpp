@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "platform/MountInfo.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
+#include "platform/posix/FolderDigest.h"
 #include "platform/posix/FolderSize.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -85,6 +87,38 @@ std::string readText(const std::string& path) {
 }
 
 }  // namespace
+
+// The digests of the last few folders sized, by the path they were sized by.
+// A pass sizes the source and the copy and then copies; digests older than
+// that are not trusted. A digest that is out of date only makes a copy leave
+// a difference for the next pass, whose sizes notice it.
+struct LocalFileSystem::WalkMemory {
+    struct Walk {
+        std::string path;
+        std::chrono::steady_clock::time_point when;
+        posix::FolderDigest digest;
+    };
+    static constexpr std::size_t kKept = 4;
+    static constexpr std::chrono::seconds kFresh{30};
+    std::vector<Walk> walks;
+
+    posix::FolderDigest* slotFor(const std::string& path) {
+        for (auto it = walks.begin(); it != walks.end(); ++it)
+            if (it->path == path) {
+                walks.erase(it);
+                break;
+            }
+        if (walks.size() >= kKept) walks.erase(walks.begin());
+        walks.push_back(Walk{path, {}, {}});
+        return &walks.back().digest;
+    }
+    void done() { walks.back().when = std::chrono::steady_clock::now(); }
+    const posix::FolderDigest* find(const std::string& path) const {
+        for (const Walk& w : walks)
+            if (w.path == path && std::chrono::steady_clock::now() - w.when < kFresh) return &w.digest;
+        return nullptr;
+    }
+};
 
 void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
     m_mountInfoPath = std::move(mountInfoPath);
@@ -158,7 +192,11 @@ std::uint64_t LocalFileSystem::Size(const FileRef& file) {
 std::uint64_t LocalFileSystem::Size(const FolderRef& folder) {
     UniqueFd fd(::open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot read folder", folder.Path);
-    return posix::totalSize(std::move(fd), folder.Path);
+    if (!m_walks) m_walks = std::make_shared<WalkMemory>();
+    posix::FolderDigest* digest = m_walks->slotFor(folder.Path);
+    const std::uint64_t total = posix::totalSize(std::move(fd), folder.Path, digest);
+    m_walks->done();
+    return total;
 }
 
 void LocalFileSystem::Copy(const FileRef& source, const std::string& destination) {
@@ -204,7 +242,9 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         // was cut off is of no more use.
         UniqueFd copy = posix::openOrCreateFolder(parent, place.name, destination);
         posix::removeTreeAt(parent, temp, destination);
-        posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
+        posix::FolderCopier copier(std::move(in), source.Path, std::move(copy), destination, false);
+        if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
+        copier.run();
         return;
     }
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -294,6 +295,40 @@ TEST_F(LocalFileSystemCopyFolder, kernelFileSystems_areNeverRead) {
         fs.Copy(fs.GetFolder(kernel), share + "/kernel");
         EXPECT_TRUE(TempTree::entryNames(share + "/kernel").empty());
         ::rmdir((share + "/kernel").c_str());
+    }
+}
+
+TEST_F(LocalFileSystemCopyFolder, afterBothSidesWereSized_onlyTheFoldersThatDifferAreCopied) {
+    // A pass sizes source and copy first; the copy then skips subfolders that
+    // agree, and must still find every difference below the others.
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& copy)> change;
+    };
+    const Case cases[] = {
+        {"file deleted deep down", [](const std::string& c) { ::unlink((c + "/a/b/c/deep.jpg").c_str()); }},
+        {"same size, older time", [&](const std::string& c) {
+             tree.writeFile("share/Photos/a/b/c/deep.jpg", "DEEP");
+             setModificationTime(c + "/a/b/c/deep.jpg", 1000000000);
+         }},
+        {"file renamed", [](const std::string& c) {
+             ::rename((c + "/a/b/c/deep.jpg").c_str(), (c + "/a/b/c/peed.jpg").c_str());
+         }},
+    };
+    tree.writeFile("work/Photos/a/b/c/deep.jpg", "deep");
+    tree.writeFile("work/Photos/x/untouched.jpg", "x");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        copyFolder();
+        const ino_t untouched = lstatOf(copy + "/x/untouched.jpg").st_ino;
+        c.change(copy);
+        sizeOf(src);
+        sizeOf(copy);
+        copyFolder();
+        EXPECT_EQ(TempTree::readFile(copy + "/a/b/c/deep.jpg"), "deep");
+        EXPECT_EQ(lstatOf(copy + "/x/untouched.jpg").st_ino, untouched);
+        EXPECT_EQ(TempTree::entryNames(copy), (std::vector<std::string>{"a", "x"}));
+        ::unlink((copy + "/a/b/c/peed.jpg").c_str());
     }
 }
 
