@@ -80,9 +80,10 @@ public:
     // with 58 and is left alone.
     void Copy(const FolderRef& source, const std::string& destination) override;
 
-    // The name of the temporary file that a copy named `copyName` is written
-    // under, in the same folder. Derived from the name alone so that a copy cut
-    // off halfway leaves at most one such file, which the next copy reuses.
+    // The name of the temporary file (or, for a folder copy that is built
+    // whole, folder) that a copy named `copyName` is written under, in the
+    // same folder. Derived from the name alone so that a copy cut off halfway
+    // leaves at most one such entry, which the next copy reuses.
     static std::string TemporaryNameFor(const std::string& copyName);
 
     // Where the mount tables are read; tests put made-up ones in their place.
