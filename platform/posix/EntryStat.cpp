@@ -3,6 +3,9 @@
 
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 
@@ -87,6 +90,40 @@ int statAt(int folderFd, const char* name, EntryStat& out) {
 
 int statOpen(int fd, EntryStat& out) {
     return statxOr(fd, "", AT_EMPTY_PATH, out);
+}
+
+int openFolderOnMount(int folderFd, const char* name, const EntryStat& root, bool& elsewhere) {
+    static bool noOpenat2 = false;  // kernels before 5.6, or filtered
+    elsewhere = false;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    if (!noOpenat2) {
+        open_how how{};
+        how.flags = flags;
+        how.resolve = RESOLVE_NO_XDEV;
+        const int fd = static_cast<int>(::syscall(SYS_openat2, folderFd, name, &how, sizeof how));
+        if (fd >= 0) return fd;
+        if (errno == EXDEV) {
+            elsewhere = true;
+            return -1;
+        }
+        if (errno != ENOSYS && errno != EPERM) return -1;
+        noOpenat2 = true;
+    }
+    const int fd = ::openat(folderFd, name, flags);
+    if (fd < 0) return -1;
+    EntryStat st;
+    if (statOpen(fd, st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+        return -1;
+    }
+    if (!onSameMount(st, root)) {
+        ::close(fd);
+        elsewhere = true;
+        return -1;
+    }
+    return fd;
 }
 
 bool onSameMount(const EntryStat& entry, const EntryStat& root) {

@@ -26,6 +26,12 @@ int statOpen(int fd, EntryStat& out);
 // system is another mount too; without mount ids the device decides.
 bool onSameMount(const EntryStat& entry, const EntryStat& root);
 
+// Opens the folder `name` inside `folderFd` (no link followed) when it lies
+// on the mount of `root`; -1 with `elsewhere` set when it is another mount,
+// -1 with errno set on failure. Where the kernel can refuse to cross a mount
+// while opening, that costs no look-up of its own.
+int openFolderOnMount(int folderFd, const char* name, const EntryStat& root, bool& elsewhere);
+
 // Whether the open folder lies on a file system that shows the kernel's state
 // (proc, sysfs, devtmpfs, cgroup, debugfs...) rather than anyone's files.
 bool isKernelFileSystem(int fd, const EntryStat& folder);

@@ -62,26 +62,30 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest*
     open.push_back(Open{DirReader(std::move(folder), shown), std::string(), 0});
     std::uint64_t total = 0;
 
-    const auto enter = [&](int fd, const char* name) {
+    const auto enter = [&](const char* name) {
         Open& parent = open.back();
+        bool elsewhere = false;
+        int fd = openFolderOnMount(parent.reader.fd(), name, root, elsewhere);
+        if (fd < 0 && errno == EMFILE && !elsewhere) {
+            // A very deep tree: openAt raises the descriptor limit.
+            fd = openAt(parent.reader.fd(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd >= 0) ::close(fd);
+            fd = openFolderOnMount(parent.reader.fd(), name, root, elsewhere);
+        }
+        // Another file system mounted below counts nothing, as in the copy,
+        // where it is an empty folder.
+        if (elsewhere) {
+            parent.add(name, kFolder, mix(0), mix(0));
+            return;
+        }
         std::string child = path::Join(parent.reader.path(), name);
         if (fd < 0) {
             if (errno == ENOENT) return;
             throw ErrorFromErrno(errno, "Cannot read folder", child);
         }
-        UniqueFd sub(fd);
-        EntryStat st;
-        if (statOpen(fd, st) != 0) throw ErrorFromErrno(errno, "Cannot look at", child);
-        // Another file system mounted below counts nothing, as in the copy,
-        // where it is an empty folder.
-        if (!onSameMount(st, root)) {
-            parent.add(name, kFolder, mix(0), mix(0));
-            return;
-        }
         const std::uint64_t path = childPath(parent.path, name);
-        open.push_back(Open{DirReader(std::move(sub), std::move(child)), name, path});
+        open.push_back(Open{DirReader(UniqueFd(fd), std::move(child)), name, path});
     };
-    const int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
     while (!open.empty()) {
         Open& here = open.back();
@@ -98,7 +102,7 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest*
             continue;
         }
         if (entry->d_type == DT_DIR) {
-            enter(openAt(here.reader.fd(), entry->d_name, folderFlags), entry->d_name);
+            enter(entry->d_name);
             continue;
         }
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
@@ -120,7 +124,7 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest*
             total += size;
             here.add(entry->d_name, kLink, mix(size), mix(size));  // a link's own time is a nicety
         } else if (S_ISDIR(mode)) {
-            enter(openAt(here.reader.fd(), entry->d_name, folderFlags), entry->d_name);
+            enter(entry->d_name);
         }
         // FIFOs, sockets and devices count nothing.
     }
