@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Measures guard passes of the real engine on the local file system against
-// the commands a user would compare them with (du, cp), on trees it builds
-// itself. Prints one `NAME ratio=R target=T` line per figure at the end.
+// Measures guard passes of the real engine against the commands a user would
+// compare them with (du, cp, rsync), on trees it builds itself, in each folder
+// given (by default the local disk's /var/tmp and the tmpfs /dev/shm). Each
+// figure is printed beside its reference, medians of alternated runs; the last
+// lines are one `NAME ratio=R target=T` per figure.
 //
-//   guard_bench [--dir FOLDER] [--runs N] [--copy-runs N] [--keep]
+//   guard_bench [--dir FOLDER]... [--runs N] [--copy-runs N] [--sizes N,N,...] [--keep]
+//   guard_bench --share MOUNTED_FOLDER --label NAME [--files N] [--runs N]
+//       sources on the local disk, copies on the mounted share: the three
+//       pass figures only.
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <linux/magic.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,19 +115,24 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-void command(const std::vector<std::string>& args) {
+// On a share, cp -a and rsync -a cannot give the copies their owner and say
+// so in their exit status; the copies themselves are checked instead.
+bool g_referenceMayComplain = false;
+
+void command(const std::vector<std::string>& args, bool mayComplain = false) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (mayComplain) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) die("cannot run " + args[0]);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) die(args[0] + " failed");
+    if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && !mayComplain)) die(args[0] + " failed");
 }
 
 // Writes out the dirty pages of the file system under `folder` (not the whole
@@ -165,25 +177,30 @@ void writeFile(const std::string& path, std::size_t length) {
 }
 
 // 400 folders: 20 at the top, each holding 19 nested below it; the files are
-// spread evenly over them, 100 bytes to 8 KiB each.
-void buildTree(const std::string& root, int files) {
+// spread evenly over them, 100 bytes to 8 KiB each. Returns the path of one
+// file in the middle, relative to the root.
+std::string buildTree(const std::string& root, int files) {
     if (::mkdir(root.c_str(), 0755) != 0) die("cannot create " + root);
     std::vector<std::string> folders;
     for (int top = 0; top < 20; ++top) {
-        std::string folder = root + "/album" + std::to_string(top);
-        ::mkdir(folder.c_str(), 0755);
+        std::string folder = "/album" + std::to_string(top);
+        ::mkdir((root + folder).c_str(), 0755);
         folders.push_back(folder);
         for (int sub = 0; sub < 19; ++sub) {
             folder += "/part" + std::to_string(sub % 4);  // chains of four, then siblings
-            if (sub % 4 == 3) folder = root + "/album" + std::to_string(top) + "/set" + std::to_string(sub);
-            ::mkdir(folder.c_str(), 0755);
+            if (sub % 4 == 3) folder = "/album" + std::to_string(top) + "/set" + std::to_string(sub);
+            ::mkdir((root + folder).c_str(), 0755);
             folders.push_back(folder);
         }
     }
+    std::string middle;
     for (int i = 0; i < files; ++i) {
         const std::string& folder = folders[static_cast<std::size_t>(i) % folders.size()];
-        writeFile(folder + "/photo" + std::to_string(i) + ".jpg", 100 + nextRandom() % 8092);
+        const std::string name = folder + "/photo" + std::to_string(i) + ".jpg";
+        writeFile(root + name, 100 + nextRandom() % 8092);
+        if (i == files / 2) middle = name;
     }
+    return middle;
 }
 
 // One untimed round to warm both sides, then timed rounds, taking turns at
@@ -208,6 +225,18 @@ struct Figure {
     double ratio;
     double target;
 };
+
+std::vector<Figure> g_figures;
+
+void report(const std::string& name, const std::string& what, const std::vector<double>& ours,
+            const std::string& reference, const std::vector<double>& theirs, double target) {
+    const double a = median(ours);
+    const double b = median(theirs);
+    std::printf("[%4.0f s] %-44s pass %9.1f ms   %-16s %9.1f ms   ratio %.2f (target %g)\n", elapsed(),
+                what.c_str(), a * 1e3, reference.c_str(), b * 1e3, a / b, target);
+    std::fflush(stdout);
+    g_figures.push_back({name, a / b, target});
+}
 
 // Peak resident memory of a pass over an unchanged folder, in KiB, measured in
 // a child so that neither earlier figures nor the parent's heap count.
@@ -240,118 +269,217 @@ long peakOfUnchangedPass(const std::string& source, const std::string& destinati
     return peak;
 }
 
-}  // namespace
+std::string fileSystemLabel(const std::string& folder) {
+    struct statfs fs{};
+    if (::statfs(folder.c_str(), &fs) != 0) return "unknown";
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case EXT4_SUPER_MAGIC: return "ext4";
+        case TMPFS_MAGIC: return "tmpfs";
+        case BTRFS_SUPER_MAGIC: return "btrfs";
+        case XFS_SUPER_MAGIC: return "xfs";
+        case FUSE_SUPER_MAGIC: return "fuse";
+        default: return "fs";
+    }
+}
 
-int main(int argc, char** argv) {
-    std::string base = "/tmp";
+struct Settings {
     int runs = 5;
     int copyRuns = 3;  // a whole-folder copy takes seconds here
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--dir" && i + 1 < argc) base = argv[++i];
-        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--copy-runs" && i + 1 < argc) copyRuns = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--keep") keep = true;
-        else die("usage: guard_bench [--dir FOLDER] [--runs N] [--copy-runs N] [--keep]");
-    }
-    std::string work = base + "/orvalen-bench-XXXXXX";
-    if (!::mkdtemp(work.data())) die("cannot create a folder in " + base);
-    std::printf("working in %s, median of %d timed runs (%d for the folder copy)\n", work.c_str(), runs, copyRuns);
-    std::vector<Figure> figures;
+    int files = 20000;
+    std::vector<int> sizes = {2000, 20000, 200000};
+};
 
-    const std::string source = work + "/source/Photos";
-    const std::string ours = work + "/copies";
-    const std::string theirs = work + "/reference";
-    ::mkdir((work + "/source").c_str(), 0755);
-    ::mkdir(ours.c_str(), 0755);
-    ::mkdir(theirs.c_str(), 0755);
-    buildTree(source, 20000);
-    std::printf("[%3.0f s] built 20,000 files in 400 folders: %llu bytes\n", elapsed(),
+// The three pass figures on one pair of places: `sourceBase` holds the source
+// tree, `ours` and `theirs` receive the copies made by a pass and by the
+// reference commands.
+void passFigures(const std::string& label, const std::string& sourceBase, const std::string& ours,
+                 const std::string& theirs, const Settings& set, bool withSizes) {
+    const std::string source = sourceBase + "/Photos";
+    const std::string middle = buildTree(source, set.files);
+    std::printf("[%4.0f s] %s: built %d files in 400 folders, %llu bytes\n", elapsed(), label.c_str(), set.files,
                 static_cast<unsigned long long>(sizeOfFolder(source)));
+    const std::string copy = ours + "/Photos";
+    const std::string refCopy = theirs + "/Photos";
+    Guard guard(source, ours, false);
 
-    // (a) A pass over an unchanged copy: two walks, like du over both trees.
+    // The copy deleted: the pass copies the whole folder again, beside cp -a.
     {
-        Guard guard(source, ours, false);
-        guard.pass();  // makes the copy
-        if (sizeOfFolder(ours + "/Photos") != sizeOfFolder(source)) die("the copy differs from its source");
-        const std::vector<std::string> du = {"du", "-sb", source, ours + "/Photos"};
-        guard.pass();
-        command(du);
-        std::vector<double> pass, ref;
-        for (int r = 0; r < runs; ++r) {
-            pass.push_back(secondsOf([&] { guard.pass(); }));
-            ref.push_back(secondsOf([&] { command(du); }));
-        }
-        const double ratio = median(pass) / median(ref);
-        std::printf("[%3.0f s] unchanged folder: pass %.1f ms, du -sb %.1f ms\n", elapsed(), median(pass) * 1e3, median(ref) * 1e3);
-        figures.push_back({"unchanged_folder_pass", ratio, 1.0});
-    }
-
-    // (b) The copy deleted: the pass copies the whole folder again.
-    {
-        Guard guard(source, ours, false);
-        const std::string copy = ours + "/Photos";
-        const std::string refCopy = theirs + "/Photos";
         std::vector<double> pass, ref;
         const auto timeOurs = [&] {
             removeTree(copy);
-            settle(work);  // each side starts without the other's dirty pages
+            settle(ours);  // each side starts without the other's dirty pages
             return secondsOf([&] { guard.pass(); });
         };
         const auto timeTheirs = [&] {
             removeTree(refCopy);
-            settle(work);
-            return secondsOf([&] { command({"cp", "-a", source, refCopy}); });
+            settle(theirs);
+            return secondsOf([&] { command({"cp", "-a", source, refCopy}, g_referenceMayComplain); });
         };
-        alternate(copyRuns, timeOurs, timeTheirs, pass, ref);
+        alternate(set.copyRuns, timeOurs, timeTheirs, pass, ref);
         if (sizeOfFolder(copy) != sizeOfFolder(source)) die("the recopied folder differs from its source");
-        std::printf("[%3.0f s] recopy folder: pass %.1f ms, cp -a %.1f ms\n", elapsed(), median(pass) * 1e3, median(ref) * 1e3);
-        figures.push_back({"recopy_folder_pass", median(pass) / median(ref), 1.0});
+        report("recopy_vs_cp_" + label, "recopy of the deleted folder copy", pass, "cp -a", ref, 0.8);
     }
 
-    // (d) Peak memory of an unchanged pass: 2,000 against 20,000 files.
+    // One file deleted from the copy: the pass puts it back, beside rsync.
     {
-        const std::string small = work + "/source/Small";
-        buildTree(small, 2000);
-        Guard(small, ours, false).pass();
-        const long peakSmall = peakOfUnchangedPass(small, ours);
-        const long peakLarge = peakOfUnchangedPass(source, ours);
-        std::printf("[%3.0f s] peak memory of an unchanged pass: %ld KiB for 2,000 files, %ld KiB for 20,000 files\n",
-                    elapsed(), peakSmall, peakLarge);
-        figures.push_back({"memory_growth", static_cast<double>(peakLarge) / static_cast<double>(peakSmall), 1.1});
-        removeTree(small);
-        removeTree(ours + "/Small");
-    }
-    removeTree(ours + "/Photos");
-    removeTree(theirs + "/Photos");
-
-    // (c) One 1 GiB file copied again.
-    {
-        const std::string file = work + "/source/disk.img";
-        writeFile(file, std::size_t{1} << 30);
-        Guard guard(file, ours, true);
-        const std::string copy = ours + "/disk.img";
-        const std::string refCopy = theirs + "/disk.img";
         std::vector<double> pass, ref;
+        const std::vector<std::string> rsync = {"rsync", "-a", source + "/", refCopy + "/"};
         const auto timeOurs = [&] {
-            ::unlink(copy.c_str());
-            settle(work);
+            if (::unlink((copy + middle).c_str()) != 0) die("cannot delete " + copy + middle);
+            settle(ours);
             return secondsOf([&] { guard.pass(); });
         };
         const auto timeTheirs = [&] {
-            ::unlink(refCopy.c_str());
-            settle(work);
-            return secondsOf([&] { command({"cp", file, refCopy}); });
+            if (::unlink((refCopy + middle).c_str()) != 0) die("cannot delete " + refCopy + middle);
+            settle(theirs);
+            return secondsOf([&] { command(rsync, g_referenceMayComplain); });
         };
-        alternate(runs + 2, timeOurs, timeTheirs, pass, ref);  // cheap, and noisy on a shared disk
-        struct stat st{};
-        if (::stat(copy.c_str(), &st) != 0 || st.st_size != (off_t{1} << 30)) die("the 1 GiB copy is wrong");
-        std::printf("[%3.0f s] recopy 1 GiB file: pass %.1f ms, cp %.1f ms\n", elapsed(), median(pass) * 1e3, median(ref) * 1e3);
-        figures.push_back({"recopy_1gib_file_pass", median(pass) / median(ref), 1.05});
+        alternate(set.runs, timeOurs, timeTheirs, pass, ref);
+        if (sizeOfFolder(copy) != sizeOfFolder(source)) die("the restored folder differs from its source");
+        if (sizeOfFolder(refCopy) != sizeOfFolder(source)) die("rsync's copy differs from its source");
+        report("one_deleted_vs_rsync_" + label, "one of " + std::to_string(set.files) + " files deleted", pass,
+               "rsync -a", ref, 1.5);
     }
 
-    if (!keep) removeTree(work);
-    for (const Figure& f : figures) std::printf("%s ratio=%.2f target=%g\n", f.name.c_str(), f.ratio, f.target);
+    // An unchanged copy: two walks, like du over both trees.
+    const auto unchanged = [&](const std::string& from, int files) {
+        Guard watch(from, ours, false);
+        watch.pass();
+        const std::string made = ours + from.substr(from.rfind('/'));
+        if (sizeOfFolder(made) != sizeOfFolder(from)) die("the copy differs from its source");
+        const std::vector<std::string> du = {"du", "-sb", from, made};
+        std::vector<double> pass, ref;
+        alternate(set.runs, [&] { return secondsOf([&] { watch.pass(); }); },
+                  [&] { return secondsOf([&] { command(du); }); }, pass, ref);
+        report("unchanged_" + std::to_string(files) + "_vs_du_" + label,
+               "unchanged folder of " + std::to_string(files) + " files", pass, "du -sb", ref,
+               withSizes ? 0.9 : 1.0);
+    };
+    if (!withSizes) {
+        unchanged(source, set.files);
+    } else {
+        std::vector<long> peaks;
+        for (const int files : set.sizes) {
+            std::string from = source;
+            if (files != set.files) {
+                from = sourceBase + "/Tree" + std::to_string(files);
+                buildTree(from, files);
+            }
+            unchanged(from, files);
+            peaks.push_back(peakOfUnchangedPass(from, ours));
+            std::printf("[%4.0f s] peak memory of that pass: %ld KiB\n", elapsed(), peaks.back());
+            if (from != source) {
+                removeTree(from);
+                removeTree(ours + from.substr(from.rfind('/')));
+            }
+        }
+        const auto [low, high] = std::minmax_element(peaks.begin(), peaks.end());
+        g_figures.push_back({"memory_growth_" + label, static_cast<double>(*high) / static_cast<double>(*low), 1.1});
+    }
+    removeTree(source);
+    removeTree(copy);
+    removeTree(refCopy);
+}
+
+// One 1 GiB file copied again, beside cp.
+void largeFileFigure(const std::string& label, const std::string& work, int runs) {
+    const std::string file = work + "/source/disk.img";
+    writeFile(file, std::size_t{1} << 30);
+    const std::string ours = work + "/copies";
+    const std::string theirs = work + "/reference";
+    Guard guard(file, ours, true);
+    const std::string copy = ours + "/disk.img";
+    const std::string refCopy = theirs + "/disk.img";
+    std::vector<double> pass, ref;
+    const auto timeOurs = [&] {
+        ::unlink(copy.c_str());
+        settle(work);
+        return secondsOf([&] { guard.pass(); });
+    };
+    const auto timeTheirs = [&] {
+        ::unlink(refCopy.c_str());
+        settle(work);
+        return secondsOf([&] { command({"cp", file, refCopy}); });
+    };
+    alternate(runs + 2, timeOurs, timeTheirs, pass, ref);  // cheap, and noisy on a shared disk
+    struct stat st{};
+    if (::stat(copy.c_str(), &st) != 0 || st.st_size != (off_t{1} << 30)) die("the 1 GiB copy is wrong");
+    report("recopy_1gib_file_vs_cp_" + label, "recopy of a 1 GiB file", pass, "cp", ref, 1.05);
+    ::unlink(file.c_str());
+    ::unlink(copy.c_str());
+    ::unlink(refCopy.c_str());
+}
+
+std::string makeWorkFolder(const std::string& base) {
+    std::string work = base + "/orvalen-bench-XXXXXX";
+    if (!::mkdtemp(work.data())) die("cannot create a folder in " + base);
+    return work;
+}
+
+std::vector<int> parseSizes(const std::string& text) {
+    std::vector<int> sizes;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t comma = text.find(',', at);
+        sizes.push_back(std::max(1, std::atoi(text.substr(at, comma - at).c_str())));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    return sizes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings set;
+    std::vector<std::string> dirs;
+    std::string share;
+    std::string label;
+    bool keep = false;
+    bool filesGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool more = i + 1 < argc;
+        if (a == "--dir" && more) dirs.push_back(argv[++i]);
+        else if (a == "--runs" && more) set.runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--copy-runs" && more) set.copyRuns = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--sizes" && more) set.sizes = parseSizes(argv[++i]);
+        else if (a == "--files" && more) set.files = std::max(10, std::atoi(argv[++i])), filesGiven = true;
+        else if (a == "--share" && more) share = argv[++i];
+        else if (a == "--label" && more) label = argv[++i];
+        else if (a == "--keep") keep = true;
+        else
+            die("usage: guard_bench [--dir FOLDER]... [--runs N] [--copy-runs N] [--sizes N,N,...] [--keep]\n"
+                "       guard_bench --share MOUNTED_FOLDER --label NAME [--files N] [--runs N] [--copy-runs N]");
+    }
+    std::printf("median of %d alternated runs (%d for whole-folder copies)\n", set.runs, set.copyRuns);
+
+    if (!share.empty()) {
+        if (!filesGiven) set.files = 2000;  // every look-up is a round trip
+        g_referenceMayComplain = true;
+        const std::string local = makeWorkFolder(dirs.empty() ? "/var/tmp" : dirs.front());
+        const std::string remote = makeWorkFolder(share);
+        for (const char* sub : {"/copies", "/reference"})
+            if (::mkdir((remote + sub).c_str(), 0755) != 0) die("cannot create a folder on the share");
+        passFigures(label.empty() ? "share" : label, local, remote + "/copies", remote + "/reference", set, false);
+        if (!keep) {
+            removeTree(local);
+            removeTree(remote);
+        }
+    } else {
+        if (dirs.empty()) dirs = {"/var/tmp", "/dev/shm"};
+        if (std::find(set.sizes.begin(), set.sizes.end(), set.files) == set.sizes.end()) set.files = set.sizes.front();
+        for (const std::string& dir : dirs) {
+            const std::string work = makeWorkFolder(dir);
+            const std::string name = label.empty() ? fileSystemLabel(work) : label;
+            std::printf("working in %s (%s)\n", work.c_str(), name.c_str());
+            for (const char* sub : {"/source", "/copies", "/reference"})
+                if (::mkdir((work + sub).c_str(), 0755) != 0) die("cannot create a folder in " + work);
+            passFigures(name, work + "/source", work + "/copies", work + "/reference", set, true);
+            largeFileFigure(name, work, set.runs);
+            if (!keep) removeTree(work);
+        }
+    }
+    for (const Figure& f : g_figures) std::printf("%s ratio=%.2f target=%g\n", f.name.c_str(), f.ratio, f.target);
     return 0;
 }

@@ -57,8 +57,9 @@ public:
 
     // The total length of every file below the folder, computed afresh. Links
     // inside are not followed and count with their own length (the length of
-    // the text they hold); FIFOs, sockets and devices count nothing. 70 when a
-    // subfolder cannot be read.
+    // the text they hold); FIFOs, sockets and devices count nothing, nor do
+    // folders on other mounts or a kernel file system. 70 when a subfolder
+    // cannot be read.
     std::uint64_t Size(const FolderRef& folder) override;
 
     // Writes a hidden temporary file beside the copy and renames it onto the
@@ -70,22 +71,31 @@ public:
     void Copy(const FileRef& source, const std::string& destination) override;
 
     // Creates the folder copy or fills the existing one: files of the same
-    // name are replaced, extra entries stay. Links inside the source are
-    // copied as links; FIFOs, sockets and devices are skipped. A link inside
-    // the copy where a folder belongs is replaced by a real folder; a file
-    // there fails with 58 and is left alone.
+    // name are replaced unless they have the source's size and modification
+    // time already, extra entries stay. A missing copy is built under its
+    // hidden temporary name and renamed into place when complete. Links
+    // inside the source are copied as links; FIFOs, sockets and devices are
+    // skipped; folders on other mounts appear empty. A link inside the copy
+    // where a folder belongs is replaced by a real folder; a file there fails
+    // with 58 and is left alone.
     void Copy(const FolderRef& source, const std::string& destination) override;
 
-    // The name of the temporary file that a copy named `copyName` is written
-    // under, in the same folder. Derived from the name alone so that a copy cut
-    // off halfway leaves at most one such file, which the next copy reuses.
+    // The name of the temporary file (or, for a folder copy that is built
+    // whole, folder) that a copy named `copyName` is written under, in the
+    // same folder. Derived from the name alone so that a copy cut off halfway
+    // leaves at most one such entry, which the next copy reuses.
     static std::string TemporaryNameFor(const std::string& copyName);
 
     // Where the mount tables are read; tests put made-up ones in their place.
     void setMountTables(std::string mountInfoPath, std::string fstabPath);
 
+    // What the last size walks saw, for the folder copy that usually follows
+    // them in the same pass (see posix/FolderDigest.h). Empty on Windows.
+    struct WalkMemory;
+
 private:
     MountWatch m_mounts;
+    std::shared_ptr<WalkMemory> m_walks;
     std::string m_mountInfoPath = "/proc/self/mountinfo";
     std::string m_fstabPath = "/etc/fstab";
 };

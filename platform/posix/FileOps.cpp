@@ -14,6 +14,7 @@
 #include "core/RuntimeError.h"
 #include "platform/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
+#include "platform/posix/DirReader.h"
 
 namespace orvalen::platform::posix {
 
@@ -148,15 +149,24 @@ int openAt(int folderFd, const char* name, int flags, mode_t mode) {
     return fd;
 }
 
-UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown) {
+UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
+                            bool* created, mode_t mode) {
+    if (created) *created = false;
+    // Its final mode at once saves a chmod later, unless the umask would
+    // change it or the owner could not write the content into it.
+    mode &= 07777;
+    if ((mode & 0700) != 0700 || (mode & 07000) != 0 || (mode & currentUmask()) != 0) mode = 0700;
     // A few rounds: someone else may change the entry between two calls.
     for (int round = 0; round < 4; ++round) {
         const int fd = openAt(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) return UniqueFd(fd);
         const int e = errno;
         if (e == ENOENT) {
-            if (::mkdirat(folderFd, name.c_str(), 0700) != 0 && errno != EEXIST)
+            if (::mkdirat(folderFd, name.c_str(), mode) == 0) {
+                if (created) *created = true;
+            } else if (errno != EEXIST) {
                 throw ErrorFromErrno(errno, "Cannot create folder", shown);
+            }
             continue;
         }
         if (e != ELOOP && e != ENOTDIR) throw ErrorFromErrno(e, "Cannot open folder", shown);
@@ -181,33 +191,120 @@ UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::st
 }
 
 void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
-                  const std::string& shown) {
-    const std::string temp = LocalFileSystem::TemporaryNameFor(name);
+                  const std::string& shown, bool direct, std::int64_t* learnStep) {
     // Created with its final mode when the umask lets it through, saving a
     // chmod per file; O_EXCL|O_NOFOLLOW never opens what stands there already.
     const mode_t mode = sourceStat.st_mode & 07777;
     const bool modeSettles = (mode & 07000) == 0 && (mode & currentUmask()) == 0;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    UniqueFd out(openAt(folderFd, temp.c_str(), flags, modeSettles ? mode : 0600));
-    if (!out.valid() && errno == EEXIST) {
-        // Left by a copy that was cut off, or planted: removed, never followed.
-        clearTemporary(folderFd, temp, shown);
-        out.reset(openAt(folderFd, temp.c_str(), flags, modeSettles ? mode : 0600));
+    const mode_t createMode = modeSettles ? mode : 0600;
+
+    std::string written;
+    UniqueFd out;
+    if (direct) {
+        out.reset(openAt(folderFd, name.c_str(), flags, createMode));
+        if (out.valid()) written = name;
+        else if (errno != EEXIST) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
     }
-    if (!out.valid()) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
+    if (!out.valid()) {
+        written = LocalFileSystem::TemporaryNameFor(name);
+        out.reset(openAt(folderFd, written.c_str(), flags, createMode));
+        if (!out.valid() && errno == EEXIST) {
+            // Left by a copy that was cut off, or planted: removed, never followed.
+            clearTemporary(folderFd, written, shown);
+            out.reset(openAt(folderFd, written.c_str(), flags, createMode));
+        }
+        if (!out.valid()) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
+    }
     try {
         copyContent(source, out.get(), sourceStat, shown);
         if (!modeSettles && ::fchmod(out.get(), mode) != 0)
             throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
-        keepTimes(out.get(), sourceStat, shown);
         if (out.close() != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
+        if (learnStep && *learnStep == 0) *learnStep = probeTimeStep(folderFd, written.c_str());
+        // A file with its content but not yet its time is never taken for a
+        // finished copy: the time comes last.
+        const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+        if (::utimensat(folderFd, written.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            throw ErrorFromErrno(errno, "Cannot set the times of", shown);
         // rename replaces a link at the copy's path instead of writing through it.
-        if (::renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0)
+        if (written != name && ::renameat(folderFd, written.c_str(), folderFd, name.c_str()) != 0)
             throw ErrorFromErrno(errno, "Cannot put the copy in place at", shown);
     } catch (...) {
         out.reset();
-        removeQuietly(folderFd, temp);
+        removeQuietly(folderFd, written);
         throw;
+    }
+}
+
+std::int64_t probeTimeStep(int folderFd, const char* name) {
+    // Odd seconds and nine digits of nanoseconds: every coarser step shows.
+    constexpr std::int64_t kSeconds = 1000000001;
+    constexpr std::int64_t kNanos = 123456789;
+    const timespec probe[2] = {{kSeconds, kNanos}, {kSeconds, kNanos}};
+    struct stat st{};
+    if (::utimensat(folderFd, name, probe, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return 1;
+    const std::int64_t set = kSeconds * 1000000000 + kNanos;
+    const std::int64_t got = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    for (const std::int64_t step : {std::int64_t{1}, std::int64_t{10}, std::int64_t{100}, std::int64_t{1000},
+                                    std::int64_t{1000000}, std::int64_t{10000000}, std::int64_t{1000000000},
+                                    std::int64_t{2000000000}}) {
+        const std::int64_t down = set / step * step;
+        if (got == down || got == down + step) return step;  // cut or rounded up
+    }
+    return 1;
+}
+
+std::int64_t probeTimeStepWithTemporary(int folderFd, const std::string& name) {
+    const std::string temp = LocalFileSystem::TemporaryNameFor(name);
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    UniqueFd probe(openAt(folderFd, temp.c_str(), flags, 0600));
+    if (!probe.valid() && errno == EEXIST && ::unlinkat(folderFd, temp.c_str(), 0) == 0)
+        probe.reset(openAt(folderFd, temp.c_str(), flags, 0600));
+    if (!probe.valid()) return 1;  // cannot write here: compare exactly, the copy reports why
+    probe.close();
+    const std::int64_t step = probeTimeStep(folderFd, temp.c_str());
+    removeQuietly(folderFd, temp);
+    return step;
+}
+
+bool sameTime(const timespec& a, const timespec& b, std::int64_t step) {
+    const std::int64_t apart = (std::int64_t{a.tv_sec} - b.tv_sec) * 1000000000 + (a.tv_nsec - b.tv_nsec);
+    return apart == 0 || (apart < step && -apart < step);
+}
+
+void removeTreeAt(int folderFd, const std::string& name, const std::string& shown) {
+    if (::unlinkat(folderFd, name.c_str(), 0) == 0 || errno == ENOENT) return;
+    if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", shown);
+    // A folder: emptied level by level, one open folder per level.
+    struct Open {
+        DirReader reader;
+        int parent;
+        std::string name;
+    };
+    std::vector<Open> open;
+    const auto enter = [&](int parent, const std::string& child) {
+        UniqueFd fd(openAt(parent, child.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot remove", shown);
+        open.push_back(Open{DirReader(std::move(fd), shown), parent, child});
+    };
+    enter(folderFd, name);
+    while (!open.empty()) {
+        Open& here = open.back();
+        if (const dirent* entry = here.reader.next()) {
+            const int at = here.reader.fd();
+            if (::unlinkat(at, entry->d_name, 0) == 0 || errno == ENOENT) continue;
+            if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", shown);
+            enter(at, entry->d_name);
+            continue;
+        }
+        const int parent = here.parent;
+        const std::string done = here.name;
+        open.pop_back();
+        if (::unlinkat(parent, done.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+            throw ErrorFromErrno(errno, "Cannot remove", shown);
     }
 }
 

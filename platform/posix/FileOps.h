@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/posix/UniqueFd.h"
@@ -20,13 +21,38 @@ int openAt(int folderFd, const char* name, int flags, mode_t mode = 0);
 // A missing folder is created (owner-writable, its final mode comes when its
 // content is written); a link is replaced by a real folder. A file or other
 // entry there is someone's data: 58, left alone. `shown` names it in errors.
-UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown);
+// `created` (when given) tells whether the folder was made here; `mode` is
+// the mode it is made with when the umask keeps it and the owner may write.
+UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
+                            bool* created = nullptr, mode_t mode = 0700);
 
 // Writes the open regular file `source` (described by `sourceStat`) as `name`
 // inside `folderFd`: through the hidden temporary name, with the source's
-// permission bits and times, renamed into place when complete.
+// permission bits and times, renamed into place when complete. `direct`: the
+// folder is a copy still being built under its own temporary name, so the
+// file is written under its name at once (when nothing stands there). The
+// times are set after closing: a share may set the time when a file is
+// closed. When `learnStep` points at 0, the written file also tells the
+// folder's time step (see probeTimeStep).
 void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
-                  const std::string& shown);
+                  const std::string& shown, bool direct = false, std::int64_t* learnStep = nullptr);
+
+// The step in nanoseconds in which the file system of `folderFd` keeps
+// modification times (1 for nanoseconds, 100 for SMB, 2e9 for FAT), found by
+// setting a time with nanoseconds on the closed entry `name` that belongs to
+// the copy and reading it back. 1 (exact comparison) when it cannot be told.
+std::int64_t probeTimeStep(int folderFd, const char* name);
+
+// The same, on a short-lived file under the hidden temporary name of `name`,
+// removed again; for folders where nothing is written otherwise.
+std::int64_t probeTimeStepWithTemporary(int folderFd, const std::string& name);
+
+// Whether two modification times are the same at a file system's step.
+bool sameTime(const timespec& a, const timespec& b, std::int64_t step);
+
+// Removes the entry `name` of `folderFd` and, if it is a folder, everything
+// in it, never following a link.
+void removeTreeAt(int folderFd, const std::string& name, const std::string& shown);
 
 // Copies the link `name` of `sourceFolderFd` as a link (never its target) to
 // `name` inside `folderFd`, replacing whatever non-folder stands there.

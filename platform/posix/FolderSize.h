@@ -4,13 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/FolderDigest.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform::posix {
 
 // The total length of every file below the open folder. Links are not
 // followed and count with their own length; FIFOs, sockets and devices count
-// nothing. Memory grows with the depth of the tree only.
-std::uint64_t totalSize(UniqueFd folder, const std::string& shown);
+// nothing. Folders on another mount and kernel file systems count nothing.
+// Memory grows with the depth of the tree only.
+// When `digest` is given it receives the folder digests of the walk.
+std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest* digest = nullptr);
 
 }  // namespace orvalen::platform::posix

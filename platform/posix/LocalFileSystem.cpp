@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -16,6 +18,7 @@
 #include "platform/MountInfo.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
+#include "platform/posix/FolderDigest.h"
 #include "platform/posix/FolderSize.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -84,6 +87,38 @@ std::string readText(const std::string& path) {
 }
 
 }  // namespace
+
+// The digests of the last few folders sized, by the path they were sized by.
+// A pass sizes the source and the copy and then copies; digests older than
+// that are not trusted. A digest that is out of date only makes a copy leave
+// a difference for the next pass, whose sizes notice it.
+struct LocalFileSystem::WalkMemory {
+    struct Walk {
+        std::string path;
+        std::chrono::steady_clock::time_point when;
+        posix::FolderDigest digest;
+    };
+    static constexpr std::size_t kKept = 4;
+    static constexpr std::chrono::seconds kFresh{30};
+    std::vector<Walk> walks;
+
+    posix::FolderDigest* slotFor(const std::string& path) {
+        for (auto it = walks.begin(); it != walks.end(); ++it)
+            if (it->path == path) {
+                walks.erase(it);
+                break;
+            }
+        if (walks.size() >= kKept) walks.erase(walks.begin());
+        walks.push_back(Walk{path, {}, {}});
+        return &walks.back().digest;
+    }
+    void done() { walks.back().when = std::chrono::steady_clock::now(); }
+    const posix::FolderDigest* find(const std::string& path) const {
+        for (const Walk& w : walks)
+            if (w.path == path && std::chrono::steady_clock::now() - w.when < kFresh) return &w.digest;
+        return nullptr;
+    }
+};
 
 void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
     m_mountInfoPath = std::move(mountInfoPath);
@@ -157,7 +192,11 @@ std::uint64_t LocalFileSystem::Size(const FileRef& file) {
 std::uint64_t LocalFileSystem::Size(const FolderRef& folder) {
     UniqueFd fd(::open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot read folder", folder.Path);
-    return posix::totalSize(std::move(fd), folder.Path);
+    if (!m_walks) m_walks = std::make_shared<WalkMemory>();
+    posix::FolderDigest* digest = m_walks->slotFor(folder.Path);
+    const std::uint64_t total = posix::totalSize(std::move(fd), folder.Path, digest);
+    m_walks->done();
+    return total;
 }
 
 void LocalFileSystem::Copy(const FileRef& source, const std::string& destination) {
@@ -183,19 +222,51 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
     UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!in.valid()) throw ErrorFromErrno(errno, "Cannot read folder", source.Path);
 
-    UniqueFd copy;
     const std::string trimmed = trimTrailingSeparators(destination);
     if (path::GetParentFolderName(trimmed).empty() && trimmed.find(path::kSeparator) != std::string::npos) {
         // A root: it can only be filled, never created or replaced.
-        copy.reset(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd copy(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!copy.valid()) throw ErrorFromErrno(errno, "Cannot open folder", destination);
-    } else {
-        CopyPlace place = openCopyPlace(trimmed);
-        if (place.name.empty() || place.name == "." || place.name == "..")
-            throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
-        copy = posix::openOrCreateFolder(place.folder.get(), place.name, destination);
+        posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
+        return;
     }
-    posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination).run();
+    CopyPlace place = openCopyPlace(trimmed);
+    if (place.name.empty() || place.name == "." || place.name == "..")
+        throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
+    const int parent = place.folder.get();
+    const std::string temp = TemporaryNameFor(place.name);
+
+    struct stat there{};
+    if (::fstatat(parent, place.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
+        // The copy is there: filled in place. A folder left by a build that
+        // was cut off is of no more use.
+        UniqueFd copy = posix::openOrCreateFolder(parent, place.name, destination);
+        posix::removeTreeAt(parent, temp, destination);
+        posix::FolderCopier copier(std::move(in), source.Path, std::move(copy), destination, false);
+        if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
+        copier.run();
+        return;
+    }
+
+    // A missing copy is built whole under one hidden name and appears at once:
+    // one rename, and no one sees half a folder. A folder left there by a
+    // build that was cut off is carried on; anything else there goes, unfollowed.
+    bool fresh = false;
+    UniqueFd build(posix::openAt(parent, temp.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!build.valid()) {
+        if (errno == ELOOP || errno == ENOTDIR) posix::removeTreeAt(parent, temp, destination);
+        else if (errno != ENOENT) throw ErrorFromErrno(errno, "Cannot open folder", destination);
+        build = posix::openOrCreateFolder(parent, temp, destination, &fresh);
+    }
+    posix::FolderCopier(std::move(in), source.Path, std::move(build), destination, fresh).run();
+    if (::renameat2(parent, temp.c_str(), parent, place.name.c_str(), RENAME_NOREPLACE) != 0) {
+        // Some file systems (FUSE ones among them) know only the plain rename,
+        // which still refuses to replace a folder that is not empty.
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+        if (::renameat(parent, temp.c_str(), parent, place.name.c_str()) != 0)
+            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+    }
 }
 
 }  // namespace orvalen::platform

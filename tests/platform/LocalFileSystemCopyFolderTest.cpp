@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/RuntimeError.h"
 #include "platform/LocalFileSystem.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedMount.h"
 #include "support/RuntimeNumber.h"
 #include "support/TempTree.h"
 #include "support/Unprivileged.h"
@@ -85,6 +87,7 @@ TEST_F(LocalFileSystemCopyFolder, existingCopy_filesReplaced_extraEntriesStay) {
     tree.writeFile("share/Photos/sub/b.jpg", "old b");
     tree.writeFile("share/Photos/extra.txt", "someone's note");
     tree.writeFile("share/Photos/sub/extraFolder/x.txt", "x");
+    setModificationTime(copy + "/sub/b.jpg", 1000000000);  // same size, older: replaced
 
     copyFolder();
 
@@ -215,10 +218,118 @@ TEST_F(LocalFileSystemCopyFolder, refusedDestinationForNobody_is70_previousFiles
     if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
     tree.writeFile("work/Photos/a.jpg", "new a");
     tree.writeFile("share/Photos/a.jpg", "old a");
+    setModificationTime(copy + "/a.jpg", 1000000000);
     EXPECT_EQ(testsupport::RunAsNobody([&] { return RuntimeNumberOf([&] { copyFolder(); }); }),
               err::kPermissionDenied);
     EXPECT_EQ(TempTree::readFile(copy + "/a.jpg"), "old a");
     EXPECT_EQ(TempTree::entryNames(copy), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(LocalFileSystemCopyFolder, existingCopy_fileWithTheSourcesSizeAndTime_isLeftAlone) {
+    tree.writeFile("work/Photos/same.jpg", "source");
+    tree.writeFile("work/Photos/older.jpg", "source");
+    tree.writeFile("share/Photos/same.jpg", "copy's");
+    tree.writeFile("share/Photos/older.jpg", "copy's");
+    for (const char* name : {"/same.jpg", "/older.jpg"}) setModificationTime(src + name, 1300000000);
+    setModificationTime(copy + "/same.jpg", 1300000000);
+    setModificationTime(copy + "/older.jpg", 1299999999);
+
+    copyFolder();
+
+    EXPECT_EQ(TempTree::readFile(copy + "/same.jpg"), "copy's");
+    EXPECT_EQ(TempTree::readFile(copy + "/older.jpg"), "source");
+    EXPECT_EQ(lstatOf(copy + "/older.jpg").st_mtim.tv_sec, 1300000000);
+    EXPECT_EQ(TempTree::entryNames(copy), (std::vector<std::string>{"older.jpg", "same.jpg"}));
+}
+
+TEST_F(LocalFileSystemCopyFolder, missingCopy_cutOff_leavesOneHiddenFolderThatTheNextCopyFinishes) {
+    if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
+    tree.writeFile("work/Photos/a/1.jpg", "1");
+    tree.writeFile("work/Photos/z/2.jpg", "2");
+    tree.makeFolder("work/Photos/z", 0700);  // nobody cannot read it: the build stops there
+    ASSERT_EQ(::chmod(share.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(src.c_str(), 0755), 0);
+    EXPECT_EQ(testsupport::RunAsNobody([&] { return RuntimeNumberOf([&] { copyFolder(); }); }),
+              err::kPermissionDenied);
+    EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{".Photos.orvalen-part"});
+
+    copyFolder();
+    EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{"Photos"});
+    EXPECT_EQ(sizeOf(copy), sizeOf(src));
+
+    // Left beside a copy that exists, the hidden folder goes.
+    tree.writeFile("share/.Photos.orvalen-part/stale.jpg", "stale");
+    tree.writeFile("work/Photos/new.jpg", "new");
+    copyFolder();
+    EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{"Photos"});
+}
+
+TEST_F(LocalFileSystemCopyFolder, missingCopy_linkPlantedAtTheHiddenName_isNotFollowed) {
+    tree.writeFile("work/Photos/a.jpg", "a");
+    const std::string victim = tree.makeFolder("victim");
+    tree.makeLink("share/.Photos.orvalen-part", victim);
+    copyFolder();
+    EXPECT_EQ(TempTree::readFile(copy + "/a.jpg"), "a");
+    EXPECT_TRUE(TempTree::entryNames(victim).empty());
+    EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{"Photos"});
+}
+
+TEST_F(LocalFileSystemCopyFolder, otherFileSystemBelowTheSource_isAnEmptyFolderAndCountsNothing) {
+    tree.writeFile("work/Photos/a.jpg", "a");
+    const std::string mountPoint = tree.makeFolder("work/Photos/usb");
+    testsupport::ScopedMount mount = testsupport::ScopedMount::smallTmpfs(mountPoint, 1 << 20);
+    if (!mount.mounted()) GTEST_SKIP() << mount.whyNot();
+    tree.writeFile("work/Photos/usb/big.bin", std::string(5000, 'b'));
+    EXPECT_EQ(sizeOf(src), 1u);
+
+    copyFolder();
+    EXPECT_EQ(TempTree::entryNames(copy), (std::vector<std::string>{"a.jpg", "usb"}));
+    EXPECT_TRUE(TempTree::entryNames(copy + "/usb").empty());
+}
+
+TEST_F(LocalFileSystemCopyFolder, kernelFileSystems_areNeverRead) {
+    for (const char* kernel : {"/proc/sys/kernel", "/sys/kernel"}) {
+        SCOPED_TRACE(kernel);
+        if (!fs.FolderExists(kernel)) continue;
+        EXPECT_EQ(sizeOf(kernel), 0u);
+        fs.Copy(fs.GetFolder(kernel), share + "/kernel");
+        EXPECT_TRUE(TempTree::entryNames(share + "/kernel").empty());
+        ::rmdir((share + "/kernel").c_str());
+    }
+}
+
+TEST_F(LocalFileSystemCopyFolder, afterBothSidesWereSized_onlyTheFoldersThatDifferAreCopied) {
+    // A pass sizes source and copy first; the copy then skips subfolders that
+    // agree, and must still find every difference below the others.
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& copy)> change;
+    };
+    const Case cases[] = {
+        {"file deleted deep down", [](const std::string& c) { ::unlink((c + "/a/b/c/deep.jpg").c_str()); }},
+        {"same size, older time", [&](const std::string& c) {
+             tree.writeFile("share/Photos/a/b/c/deep.jpg", "DEEP");
+             setModificationTime(c + "/a/b/c/deep.jpg", 1000000000);
+         }},
+        {"file renamed", [](const std::string& c) {
+             ::rename((c + "/a/b/c/deep.jpg").c_str(), (c + "/a/b/c/peed.jpg").c_str());
+         }},
+    };
+    tree.writeFile("work/Photos/a/b/c/deep.jpg", "deep");
+    tree.writeFile("work/Photos/x/untouched.jpg", "x");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        copyFolder();
+        const ino_t untouched = lstatOf(copy + "/x/untouched.jpg").st_ino;
+        c.change(copy);
+        sizeOf(src);
+        sizeOf(copy);
+        copyFolder();
+        EXPECT_EQ(TempTree::readFile(copy + "/a/b/c/deep.jpg"), "deep");
+        EXPECT_EQ(lstatOf(copy + "/x/untouched.jpg").st_ino, untouched);
+        EXPECT_EQ(TempTree::entryNames(copy), (std::vector<std::string>{"a", "x"}));
+        ::unlink((copy + "/a/b/c/peed.jpg").c_str());
+    }
 }
 
 }  // namespace
