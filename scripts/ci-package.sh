@@ -6,6 +6,7 @@
 # hardinfo through the installed store), then purges the package again.
 # Needs root (it installs the package); run after a build (scripts/test).
 source "$(dirname "$0")/common.sh"
+source "$ROOT/scripts/x-session.sh"
 install_missing "${TEST_PACKAGES[@]}"
 build
 
@@ -20,8 +21,9 @@ dpkg-deb --info "$deb" | grep -E '^ (Version|Depends|Recommends):'
 WORK=$(mktemp -d)
 chmod 700 "$WORK"
 PIDS=()
+X_PIDS=""
 cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${PIDS[@]}" $X_PIDS; do kill "$p" 2>/dev/null || true; done
   rm -rf "$WORK"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q orvalen >/dev/null 2>&1 || true
 }
@@ -30,29 +32,11 @@ as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-re
   -o DPkg::Lock::Timeout=600 "$deb"
 test -x /usr/bin/orvalen
 
-# Waits up to 20 s for a command to succeed.
-wait_for() {
-  local n=0
-  until "$@" >/dev/null 2>&1; do
-    n=$((n + 1)); [ $n -gt 100 ] && return 1; sleep 0.2
-  done
-}
 fail() { echo "ci-package: $*" >&2; xwininfo -root -tree >&2 || true; cat "$WORK/orvalen.log" >&2 2>/dev/null || true; exit 1; }
 visible() { xdotool search --onlyvisible --name "^$1\$"; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
-PIDS+=($!)
-wait_for test -s "$WORK/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$WORK/display")" HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
-openbox >/dev/null 2>&1 &
-PIDS+=($!)
-# Up once its check window carries its name (xprop succeeds on a missing property).
-wm_named() {
-  local check
-  check=$(xprop -root _NET_SUPPORTING_WM_CHECK | sed -n 's/.*# //p')
-  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME | grep -q '= "'
-}
-wait_for wm_named || fail "openbox did not start"
+export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
+start_x 1280x1024x24 "$WORK" openbox || fail "no X session"
 
 # Started from a neutral folder, with nothing of the build on its paths.
 (cd / && exec env -u QT_QPA_PLATFORM -u LD_LIBRARY_PATH /usr/bin/orvalen >"$WORK/orvalen.log" 2>&1) &

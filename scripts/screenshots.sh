@@ -7,6 +7,7 @@
 # Needs: xvfb openbox xdotool x11-utils imagemagick (scripts/common.sh
 # TEST_PACKAGES plus imagemagick).
 source "$(dirname "$0")/common.sh"
+source "$ROOT/scripts/x-session.sh"
 install_missing "${TEST_PACKAGES[@]}" imagemagick
 BIN="${ORVALEN_BIN:-/usr/bin/orvalen}"
 [ -x "$BIN" ] || { echo "Install the package first (see README: Installing), or set ORVALEN_BIN." >&2; exit 1; }
@@ -20,26 +21,17 @@ echo "Minutes" >"$DEMO/home/ann/notes.txt"
 echo "jpeg" >"$DEMO/home/ann/photos/harbour.jpg"
 chmod 700 "$DEMO/run"
 PIDS=()
-trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done' EXIT
+X_PIDS=""
+trap 'for p in "${PIDS[@]}" $X_PIDS; do kill "$p" 2>/dev/null || true; done' EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$DEMO/run/display" >/dev/null 2>&1 &
-PIDS+=($!)
 wait_for() {
   local n=0
   until "$@" >/dev/null 2>&1; do
     n=$((n + 1)); [ $n -gt 50 ] && { echo "screenshots: gave up waiting for: $*" >&2; import -window root "$DEMO/run/failed.png"; exit 1; }; sleep 0.2
   done
 }
-wait_for test -s "$DEMO/run/display"
-export DISPLAY=":$(cat "$DEMO/run/display")" HOME="$DEMO/run" XDG_RUNTIME_DIR="$DEMO/run"
-openbox >/dev/null 2>&1 &
-PIDS+=($!)
-wm_named() {
-  local check
-  check=$(xprop -root _NET_SUPPORTING_WM_CHECK | sed -n 's/.*# //p')
-  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME | grep -q '= "'
-}
-wait_for wm_named
+export HOME="$DEMO/run" XDG_RUNTIME_DIR="$DEMO/run"
+start_x 1024x768x24 "$DEMO/run" openbox
 
 visible() { xdotool search --onlyvisible --name "^$1\$"; }
 gone() { ! visible "$1"; }

@@ -11,17 +11,9 @@ for tool in Xvfb xprop $MANAGERS; do
 done
 WORK=$(mktemp -d)
 export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
-trap 'kill $PIDS 2>/dev/null; rm -rf "$WORK"' EXIT
+trap 'kill $PIDS $X_PIDS 2>/dev/null; rm -rf "$WORK"' EXIT
 
-wait_for() {  # up to 20 s
-  n=0
-  until "$@" >/dev/null 2>&1; do n=$((n + 1)); [ $n -gt 100 ] && return 1; sleep 0.2; done
-}
-# Up once its check window carries its name (xprop succeeds on a missing property).
-wm_named() {
-  check=$(xprop -root _NET_SUPPORTING_WM_CHECK | sed -n 's/.*# //p')
-  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME | grep -q '= "'
-}
+. "$(dirname "$0")/../../scripts/x-session.sh"
 clients() {
   for id in $(xprop -root _NET_CLIENT_LIST | sed -n 's/.*# //p' | tr ',' ' '); do
     printf '%s\t%s\n' "$id" "$(xprop -id "$id" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p')"
@@ -31,16 +23,10 @@ all_shown() { [ "$(clients | wc -l)" -eq 4 ]; }
 
 failed=0
 for wm in $MANAGERS; do
-  rm -f "$WORK/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
-  PIDS="$!"
-  wait_for test -s "$WORK/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
-  export DISPLAY=":$(cat "$WORK/display")"
-  "$wm" >/dev/null 2>&1 &
-  PIDS="$PIDS $!"
-  wait_for wm_named || { echo "FAIL: $wm did not start"; exit 1; }
+  X_PIDS=""
+  start_x 1280x1024x24 "$WORK" "$wm" || { echo "FAIL: no X session under $wm"; exit 1; }
   "$1" &
-  PIDS="$PIDS $!"
+  PIDS="$X_PIDS $!"
   wait_for all_shown || { echo "FAIL: under $wm the four windows did not all appear"; clients; exit 1; }
   sleep 0.5  # the manager sets the actions as it maps each window
   clients >"$WORK/clients"
