@@ -131,13 +131,13 @@ void copyContent(int in, int out, const struct stat& st, const std::string& show
 
 void removeQuietly(int folderFd, const std::string& name) {
     const int saved = errno;
-    ::unlinkat(folderFd, name.c_str(), 0);
+    whileBusy([&] { return ::unlinkat(folderFd, name.c_str(), 0); });
     errno = saved;
 }
 
 // Makes the temporary name free; unlink never follows a link standing there.
 void clearTemporary(int folderFd, const std::string& temp, const std::string& shown) {
-    if (::unlinkat(folderFd, temp.c_str(), 0) != 0 && errno != ENOENT)
+    if (whileBusy([&] { return ::unlinkat(folderFd, temp.c_str(), 0); }) != 0 && errno != ENOENT)
         throw ErrorFromErrno(errno, "Cannot remove the unfinished copy of", shown);
 }
 
@@ -228,7 +228,8 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
         if (::utimensat(folderFd, written.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
             throw ErrorFromErrno(errno, "Cannot set the times of", shown);
         // rename replaces a link at the copy's path instead of writing through it.
-        if (written != name && ::renameat(folderFd, written.c_str(), folderFd, name.c_str()) != 0)
+        if (written != name &&
+            whileBusy([&] { return ::renameat(folderFd, written.c_str(), folderFd, name.c_str()); }) != 0)
             throw ErrorFromErrno(errno, "Cannot put the copy in place at", shown);
     } catch (...) {
         out.reset();
@@ -321,7 +322,7 @@ void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkS
         throw ErrorFromErrno(errno, "Cannot create the link", shown);
     const timespec times[2] = {linkStat.st_atim, linkStat.st_mtim};
     ::utimensat(folderFd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);  // times of a link are a nicety
-    if (::renameat(folderFd, temp.c_str(), folderFd, name) != 0) {
+    if (whileBusy([&] { return ::renameat(folderFd, temp.c_str(), folderFd, name); }) != 0) {
         const int e = errno;
         removeQuietly(folderFd, temp);
         throw ErrorFromErrno(e, "Cannot put the link in place at", shown);

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "platform/posix/UniqueFd.h"
 
@@ -16,6 +19,20 @@ namespace orvalen::platform::posix {
 // openat() that, when the process runs out of descriptors (a very deep tree),
 // raises its soft limit once and tries again. Returns -1 with errno set.
 int openAt(int folderFd, const char* name, int flags, mode_t mode = 0);
+
+// Runs `op` (0, or -1 with errno) again for a moment while it fails with
+// EBUSY. A share refuses to rename or remove a file, or a folder holding one,
+// until the server hears that the client closed it, which may come a little
+// after close() returned; waits of 5 ms doubling, about 1.3 s in all.
+template <class Op>
+int whileBusy(Op&& op) {
+    int result = op();
+    for (int wait = 5; result != 0 && errno == EBUSY && wait <= 640; wait *= 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        result = op();
+    }
+    return result;
+}
 
 // Opens the folder `name` inside `folderFd` without following a link there.
 // A missing folder is created (owner-writable, its final mode comes when its

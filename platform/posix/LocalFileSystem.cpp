@@ -259,13 +259,15 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         build = posix::openOrCreateFolder(parent, temp, destination, &fresh);
     }
     posix::FolderCopier(std::move(in), source.Path, std::move(build), destination, fresh).run();
-    if (::renameat2(parent, temp.c_str(), parent, place.name.c_str(), RENAME_NOREPLACE) != 0) {
+    const auto renameInPlace = [&](unsigned flags) {
+        return posix::whileBusy([&] { return ::renameat2(parent, temp.c_str(), parent, place.name.c_str(), flags); });
+    };
+    if (renameInPlace(RENAME_NOREPLACE) != 0) {
         // Some file systems (FUSE ones among them) know only the plain rename,
         // which still refuses to replace a folder that is not empty.
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
-        if (::renameat(parent, temp.c_str(), parent, place.name.c_str()) != 0)
-            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+        if (renameInPlace(0) != 0) throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/RuntimeError.h"
 #include "platform/LocalFileSystem.h"
+#include "platform/posix/FileOps.h"
 #include "support/RuntimeNumber.h"
 #include "support/ScopedImmutable.h"
 #include "support/ScopedMount.h"
@@ -203,3 +204,21 @@ TEST_F(LocalFileSystemCopyFile, copy_sparseFileBeyond4GiB_keepsItsLengthAndHoles
 }
 
 }  // namespace
+
+// A share answers EBUSY to a rename or removal until the server hears of a
+// close; the step is tried again for a moment, and only for EBUSY.
+TEST(WhileBusy, triesAgainOnlyWhileBusy_andGivesUp) {
+    struct Case { std::vector<int> errors; int result; std::size_t calls; };
+    const std::vector<int> alwaysBusy(50, EBUSY);
+    for (const Case& c : {Case{{}, 0, 1}, Case{{EBUSY, EBUSY}, 0, 3}, Case{{EACCES}, -1, 1},
+                          Case{{EBUSY, ENOENT}, -1, 2}, Case{alwaysBusy, -1, 9}}) {
+        std::size_t calls = 0;
+        const int result = orvalen::platform::posix::whileBusy([&] {
+            if (calls == c.errors.size()) return ++calls, 0;
+            errno = c.errors[calls++];
+            return -1;
+        });
+        EXPECT_EQ(result, c.result) << c.errors.size();
+        EXPECT_EQ(calls, c.calls) << c.errors.size();
+    }
+}

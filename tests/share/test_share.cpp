@@ -58,7 +58,7 @@ bool Exists(const std::string& path) {
 }
 
 // Hidden entries anywhere below `folder`: what a cut-off copy would leave.
-// Checked with QTRY_: the client closes a file after close() returns, and the server
+// Checked with QTRY_ and joined, so a failure names them: the client closes a file after close() returns, and the server
 // deletes an open file only when it is closed, so a removed temporary may linger a moment.
 QStringList HiddenEntries(const std::string& folder) {
     QStringList found;
@@ -235,7 +235,7 @@ void TestShare::serverDown_noMessage_runStaysOn_thenEverythingIsRestored() {
     QCOMPARE(ReadAll(m_share->server("a.txt")), std::string("first"));
     QCOMPARE(ReadAll(m_share->server("deep/er/Docs/b.txt")), std::string("second"));
     QVERIFY(guard.prompt.questions.empty());
-    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")), QStringList(), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")).join(", "), QString(), 3000);
 }
 
 void TestShare::serverKilledDuringALargeCopy_leavesTheGoodCopyNeverACutOne() {
@@ -275,7 +275,7 @@ void TestShare::serverKilledDuringALargeCopy_leavesTheGoodCopyNeverACutOne() {
     QVERIFY(waitUntilShareAnswers());
     guard.pass();
     QCOMPARE(fs::file_size(m_share->server("big.bin")), std::uintmax_t{12u << 20});
-    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")), QStringList(), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")).join(", "), QString(), 3000);
 }
 
 void TestShare::readOnlyShare_asksUntilWritable_andCancelStops() {
@@ -316,7 +316,7 @@ void TestShare::fullShare_keepsTheOldCopy_untilThereIsRoom() {
     QVERIFY(guard.prompt.questions.empty());
     QVERIFY(guard.running());
     QCOMPARE(ReadAll(m_share->server("data.bin")), std::string(1 << 20, 'o'));
-    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")), QStringList(), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(m_share->server("")).join(", "), QString(), 3000);
 
     fs::remove(m_share->server("filler"));
     guard.pass();
