@@ -9,6 +9,7 @@
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -93,7 +94,7 @@ int statOpen(int fd, EntryStat& out) {
 }
 
 int openFolderOnMount(int folderFd, const char* name, const EntryStat& root, bool& elsewhere) {
-    static bool noOpenat2 = false;  // kernels before 5.6, or filtered
+    static std::atomic<bool> noOpenat2{false};  // kernels before 5.6, or filtered
     elsewhere = false;
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     if (!noOpenat2) {

@@ -3,7 +3,9 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <system_error>
 #include <utility>
 
 #include "core/PathText.h"
@@ -19,30 +21,51 @@ void appendName(std::string& path, const char* name) {
     path += name;
 }
 
+// Copying many small files is bound by the kernel's work per file, which
+// spreads over cores; beyond a few threads the disk or the share is the limit.
+int helpersWanted() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::min(cores == 0 ? 1u : cores, 4u)) - 1;
+}
 
 }  // namespace
 
 FolderCopier::FolderCopier(UniqueFd source, std::string sourcePath, UniqueFd destination,
                            std::string destinationPath, bool destinationFresh)
-    : m_sourcePath(std::move(sourcePath)), m_destinationPath(std::move(destinationPath)) {
+{
     struct stat copy{};
-    if (::fstat(destination.get(), &copy) != 0)
-        throw ErrorFromErrno(errno, "Cannot look at", m_destinationPath);
+    if (::fstat(destination.get(), &copy) != 0) throw ErrorFromErrno(errno, "Cannot look at", destinationPath);
     m_copyDevice = copy.st_dev;
     m_copyInode = copy.st_ino;
-    if (statOpen(source.get(), m_root) != 0) throw ErrorFromErrno(errno, "Cannot look at", m_sourcePath);
+    if (statOpen(source.get(), m_root) != 0) throw ErrorFromErrno(errno, "Cannot look at", sourcePath);
     // /proc, /sys and the like hold no one's files; the copy stays empty.
     m_readRoot = !isKernelFileSystem(source.get(), m_root);
-    enter(std::move(source), m_root.st, std::move(destination), destinationFresh, 0);
+    m_first.sourcePath = std::move(sourcePath);
+    m_first.destinationPath = std::move(destinationPath);
+    enter(m_first, std::move(source), m_root.st, std::move(destination), destinationFresh, 0);
+}
+
+FolderCopier::~FolderCopier() {
+    // Only when run() itself failed to finish: helpers are never left running.
+    m_stop = true;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_wake.notify_all();
+    }
+    for (std::thread& helper : m_helpers)
+        if (helper.joinable()) helper.join();
 }
 
 void FolderCopier::useDigests(const FolderDigest* source, const FolderDigest* copy) {
-    if (!source || !copy || m_levels.empty() || m_levels.front().fresh) return;
+    if (!source || !copy || m_first.levels.empty() || m_first.levels.front().fresh) return;
     // Which digest can agree depends on how finely the destination keeps
     // times, so that is found out first.
-    Level& root = m_levels.front();
-    std::int64_t& step = timeStepOf(root.destinationStat.st_dev);
-    if (step == 0) step = probeTimeStepWithTemporary(root.destination.get(), ".orvalen-time");
+    Level& root = m_first.levels.front();
+    std::int64_t step = timeStepOf(root.destinationStat.st_dev);
+    if (step == 0) {
+        step = probeTimeStepWithTemporary(root.destination.get(), ".orvalen-time");
+        rememberTimeStep(root.destinationStat.st_dev, step);
+    }
     if (step > 1000000000) return;  // two-second times: only file by file
     m_sourceDigest = source;
     m_copyDigest = copy;
@@ -56,46 +79,115 @@ bool FolderCopier::digestsAgree(std::uint64_t path) const {
     return a && b && (a->exact == b->exact || (m_secondsDigest && a->seconds == b->seconds));
 }
 
-void FolderCopier::enter(UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh,
-                         std::uint64_t path) {
+void FolderCopier::enter(Walk& walk, UniqueFd source, const struct stat& sourceStat, UniqueFd destination,
+                         bool fresh, std::uint64_t path) {
     struct stat there{};
-    if (::fstat(destination.get(), &there) != 0) throw ErrorFromErrno(errno, "Cannot look at", m_destinationPath);
-    m_levels.push_back(Level{DirReader(std::move(source), m_sourcePath), std::move(destination), sourceStat,
-                             there, m_sourcePath.size(), m_destinationPath.size(), fresh, fresh, path});
+    if (::fstat(destination.get(), &there) != 0) throw ErrorFromErrno(errno, "Cannot look at", walk.destinationPath);
+    walk.levels.push_back(Level{DirReader(std::move(source), walk.sourcePath), std::move(destination), sourceStat,
+                                there, walk.sourcePath.size(), walk.destinationPath.size(), fresh, fresh, path});
 }
 
 void FolderCopier::run() {
-    while (!m_levels.empty()) {
-        const dirent* entry = m_readRoot ? m_levels.back().source.next() : nullptr;
-        if (entry) copyEntry(*entry);
-        else leave();
+    serve(&m_first);
+    for (std::thread& helper : m_helpers) helper.join();
+    m_helpers.clear();
+    if (m_failure) std::rethrow_exception(m_failure);
+}
+
+// Copies what `first` holds, then takes fresh folders shared out by the
+// others until every thread waits and none is left.
+void FolderCopier::serve(Walk* first) {
+    for (;;) {
+        Walk taken;
+        Walk* walk = first;
+        first = nullptr;
+        if (!walk) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_waiting;
+            m_wake.wait(lock, [&] { return !m_jobs.empty() || m_waiting == m_threads || m_stop; });
+            if (m_jobs.empty() || m_stop) {
+                m_jobs.clear();
+                m_wake.notify_all();
+                return;
+            }
+            --m_waiting;
+            taken = std::move(m_jobs.back());
+            m_jobs.pop_back();
+            walk = &taken;
+        }
+        try {
+            work(*walk);
+        } catch (...) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_failure) m_failure = std::current_exception();
+            m_stop = true;
+            m_wake.notify_all();
+        }
     }
 }
 
-void FolderCopier::leave() {
-    Level& done = m_levels.back();
+void FolderCopier::work(Walk& walk) {
+    while (!walk.levels.empty() && !m_stop) {
+        const dirent* entry = m_readRoot ? walk.levels.back().source.next() : nullptr;
+        if (entry) copyEntry(walk, *entry);
+        else leave(walk);
+    }
+}
+
+void FolderCopier::startHelpers() {
+    for (int i = helpersWanted(); i > 0; --i) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            ++m_threads;
+        }
+        try {
+            m_helpers.emplace_back([this] { serve(nullptr); });
+        } catch (const std::system_error&) {  // no more threads: the others copy
+            std::lock_guard<std::mutex> lock(m_mutex);
+            --m_threads;
+            m_wake.notify_all();
+            return;
+        }
+    }
+}
+
+bool FolderCopier::helperWaiting() {
+    std::call_once(m_started, [this] { startHelpers(); });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_jobs.size() < static_cast<std::size_t>(m_waiting);
+}
+
+void FolderCopier::leave(Walk& walk) {
+    Level& done = walk.levels.back();
     // A folder's own mode and time come last: writing its content changes the
     // time, and a read-only mode would refuse the content. A folder in which
     // nothing changed and that has both already is left alone.
     const struct stat& copy = done.destinationStat;
     if ((copy.st_mode & 07777) != (done.sourceStat.st_mode & 07777) &&
         ::fchmod(done.destination.get(), done.sourceStat.st_mode & 07777) != 0)
-        throw ErrorFromErrno(errno, "Cannot set the permissions of", m_destinationPath);
+        throw ErrorFromErrno(errno, "Cannot set the permissions of", walk.destinationPath);
     const std::int64_t step = timeStepOf(copy.st_dev);
     if (done.changed || !sameTime(copy.st_mtim, done.sourceStat.st_mtim, step ? step : 1))
-        keepTimes(done.destination.get(), done.sourceStat, m_destinationPath);
-    m_levels.pop_back();
-    if (!m_levels.empty()) {
-        m_sourcePath.resize(m_levels.back().sourcePathLength);
-        m_destinationPath.resize(m_levels.back().destinationPathLength);
+        keepTimes(done.destination.get(), done.sourceStat, walk.destinationPath);
+    walk.levels.pop_back();
+    if (!walk.levels.empty()) {
+        walk.sourcePath.resize(walk.levels.back().sourcePathLength);
+        walk.destinationPath.resize(walk.levels.back().destinationPathLength);
     }
 }
 
-std::int64_t& FolderCopier::timeStepOf(dev_t device) {
-    for (auto& known : m_timeSteps)
+std::int64_t FolderCopier::timeStepOf(dev_t device) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& known : m_timeSteps)
         if (known.first == device) return known.second;
-    m_timeSteps.emplace_back(device, 0);
-    return m_timeSteps.back().second;
+    return 0;
+}
+
+void FolderCopier::rememberTimeStep(dev_t device, std::int64_t step) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& known : m_timeSteps)
+        if (known.first == device) return void(known.second = step);
+    m_timeSteps.emplace_back(device, step);
 }
 
 bool FolderCopier::upToDate(int folderFd, const char* name, const struct stat& source, dev_t folderDevice) {
@@ -106,18 +198,21 @@ bool FolderCopier::upToDate(int folderFd, const char* name, const struct stat& s
     if (sameTime(copy.st_mtim, source.st_mtim, 1)) return true;
     // Times differ below a second or two: whether that is the destination
     // cutting them is asked of the destination itself, once.
-    std::int64_t& step = timeStepOf(folderDevice);
-    if (step == 0) step = probeTimeStepWithTemporary(folderFd, name);
+    std::int64_t step = timeStepOf(folderDevice);
+    if (step == 0) {
+        step = probeTimeStepWithTemporary(folderFd, name);
+        rememberTimeStep(folderDevice, step);
+    }
     return sameTime(copy.st_mtim, source.st_mtim, step);
 }
 
-void FolderCopier::copyEntry(const dirent& entry) {
-    Level& here = m_levels.back();
+void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
+    Level& here = walk.levels.back();
     const int from = here.source.fd();
     const int to = here.destination.get();
     const char* name = entry.d_name;
 
-    std::string shown = m_destinationPath;
+    std::string shown = walk.destinationPath;
     appendName(shown, name);
 
     EntryStat st;
@@ -150,7 +245,11 @@ void FolderCopier::copyEntry(const dirent& entry) {
         if (statOpen(file.get(), st) != 0) throw ErrorFromErrno(errno, "Cannot look at the source of", shown);
         if (!S_ISREG(st.st.st_mode) || !onSameMount(st, m_root)) return;
         here.changed = true;
-        copyFileInto(file.get(), st.st, to, name, shown, here.fresh, &timeStepOf(here.destinationStat.st_dev));
+        const dev_t device = here.destinationStat.st_dev;
+        std::int64_t step = timeStepOf(device);
+        const bool known = step != 0;
+        copyFileInto(file.get(), st.st, to, name, shown, here.fresh, &step);
+        if (!known && step != 0) rememberTimeStep(device, step);
     } else if (type == DT_LNK) {
         here.changed = true;
         copyLinkInto(from, name, st.st, to, shown);
@@ -162,7 +261,7 @@ void FolderCopier::copyEntry(const dirent& entry) {
         if (!sub.valid()) {
             const int e = errno;
             if (e == ENOENT) return;
-            std::string failed = m_sourcePath;
+            std::string failed = walk.sourcePath;
             appendName(failed, name);
             throw ErrorFromErrno(e, "Cannot read folder", failed);
         }
@@ -178,9 +277,21 @@ void FolderCopier::copyEntry(const dirent& entry) {
             if (created) keepModeAndTimes(copy.get(), subStat.st, shown);
             return;
         }
-        appendName(m_sourcePath, name);
-        m_destinationPath = std::move(shown);
-        enter(std::move(sub), subStat.st, std::move(copy), here.fresh || created, path);
+        const bool fresh = here.fresh || created;
+        std::string sourcePath = walk.sourcePath;
+        appendName(sourcePath, name);
+        if (fresh && helperWaiting()) {
+            // Nothing in it to compare: a waiting thread copies it whole.
+            Walk job{{}, std::move(sourcePath), std::move(shown)};
+            enter(job, std::move(sub), subStat.st, std::move(copy), true, path);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+            m_wake.notify_one();
+            return;
+        }
+        walk.sourcePath = std::move(sourcePath);
+        walk.destinationPath = std::move(shown);
+        enter(walk, std::move(sub), subStat.st, std::move(copy), fresh, path);
     }
     // FIFOs, sockets and devices are left out.
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -333,3 +334,52 @@ TEST_F(LocalFileSystemCopyFolder, afterBothSidesWereSized_onlyTheFoldersThatDiff
 }
 
 }  // namespace
+
+namespace {
+
+// Many fresh folders, so that the copy shares them out between threads.
+void writeWideTree(const TempTree& tree, int folders) {
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = "work/Photos/f" + std::to_string(i);
+        tree.writeFile(folder + "/a.jpg", std::string(static_cast<std::size_t>(i) * 37, 'a'));
+        tree.writeFile(folder + "/sealed/b.jpg", "b" + std::to_string(i), 0640);
+        tree.makeFolder(folder + "/sealed", 0555);
+    }
+}
+
+// Every entry below `from` is at `to` with its type, size, mode and time.
+void expectSameTree(const std::string& from, const std::string& to) {
+    std::size_t seen = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(from)) {
+        const std::string relative = entry.path().string().substr(from.size());
+        const struct stat a = lstatOf(entry.path().string());
+        const struct stat b = lstatOf(to + relative);
+        EXPECT_EQ(a.st_mode, b.st_mode) << relative;
+        if (!S_ISDIR(a.st_mode)) EXPECT_EQ(a.st_size, b.st_size) << relative;
+        EXPECT_EQ(a.st_mtim.tv_sec, b.st_mtim.tv_sec) << relative;
+        EXPECT_EQ(a.st_mtim.tv_nsec, b.st_mtim.tv_nsec) << relative;
+        ++seen;
+    }
+    EXPECT_GT(seen, 0u);
+}
+
+}  // namespace
+
+TEST_F(LocalFileSystemCopyFolder, wideNewCopy_sharedOutBetweenThreads_isWholeWithModesAndTimes) {
+    writeWideTree(tree, 60);
+    copyFolder();
+    expectSameTree(src, copy);
+    EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{"Photos"});
+}
+
+TEST_F(LocalFileSystemCopyFolder, wideNewCopy_unreadableFolderForNobody_is70_andTheCopyStops) {
+    if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
+    writeWideTree(tree, 60);
+    tree.makeFolder("work/Photos/f41/sealed", 0500);  // nobody may not list it
+    ASSERT_EQ(::chmod(share.c_str(), 0777), 0);
+    EXPECT_EQ(testsupport::RunAsNobody([&] { return RuntimeNumberOf([&] { copyFolder(); }); }),
+              err::kPermissionDenied);
+    ASSERT_EQ(::chmod((src + "/f41/sealed").c_str(), 0555), 0);
+    copyFolder();  // the hidden build left behind is finished
+    expectSameTree(src, copy);
+}
