@@ -372,7 +372,7 @@ TEST_F(LocalFileSystemCopyFolder, wideNewCopy_sharedOutBetweenThreads_isWholeWit
     EXPECT_EQ(TempTree::entryNames(share), std::vector<std::string>{"Photos"});
 }
 
-TEST_F(LocalFileSystemCopyFolder, wideNewCopy_unreadableFolderForNobody_is70_andTheCopyStops) {
+TEST_F(LocalFileSystemCopyFolder, wideNewCopy_unreadableFolderForNobody_is70_thenTheNextCopyFinishesIt) {
     if (!testsupport::CanDropPrivileges()) GTEST_SKIP() << "needs root to become nobody";
     writeWideTree(tree, 60);
     tree.makeFolder("work/Photos/f41/sealed", 0500);  // nobody may not list it
