@@ -46,7 +46,8 @@ FolderCopier::FolderCopier(UniqueFd source, std::string sourcePath, UniqueFd des
 }
 
 FolderCopier::~FolderCopier() {
-    // Only when run() itself failed to finish: helpers are never left running.
+    // run() joins its helpers before it returns or throws; this is for an
+    // exception out of its own waiting, so that no thread outlives the copier.
     m_stop = true;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -203,8 +203,6 @@ TEST_F(LocalFileSystemCopyFile, copy_sparseFileBeyond4GiB_keepsItsLengthAndHoles
     EXPECT_LT(static_cast<std::uint64_t>(lstatOf(made.Path).st_blocks) * 512, std::uint64_t{64} << 20);
 }
 
-}  // namespace
-
 // A share answers EBUSY to a rename or removal until the server hears of a
 // close; the step is tried again for a moment, and only for EBUSY.
 TEST(WhileBusy, triesAgainOnlyWhileBusy_andGivesUp) {
@@ -222,3 +220,5 @@ TEST(WhileBusy, triesAgainOnlyWhileBusy_andGivesUp) {
         EXPECT_EQ(calls, c.calls) << c.errors.size();
     }
 }
+
+}  // namespace

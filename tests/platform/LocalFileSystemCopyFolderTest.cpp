@@ -333,10 +333,6 @@ TEST_F(LocalFileSystemCopyFolder, afterBothSidesWereSized_onlyTheFoldersThatDiff
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Many fresh folders, so that the copy shares them out between threads.
 void writeWideTree(const TempTree& tree, int folders) {
     for (int i = 0; i < folders; ++i) {
@@ -363,8 +359,6 @@ void expectSameTree(const std::string& from, const std::string& to) {
     EXPECT_GT(seen, 0u);
 }
 
-}  // namespace
-
 TEST_F(LocalFileSystemCopyFolder, wideNewCopy_sharedOutBetweenThreads_isWholeWithModesAndTimes) {
     writeWideTree(tree, 60);
     copyFolder();
@@ -383,3 +377,5 @@ TEST_F(LocalFileSystemCopyFolder, wideNewCopy_unreadableFolderForNobody_is70_the
     copyFolder();  // the hidden build left behind is finished
     expectSameTree(src, copy);
 }
+
+}  // namespace

@@ -58,8 +58,9 @@ bool Exists(const std::string& path) {
 }
 
 // Hidden entries anywhere below `folder`: what a cut-off copy would leave.
-// Checked with QTRY_ and joined, so a failure names them: the client closes a file after close() returns, and the server
-// deletes an open file only when it is closed, so a removed temporary may linger a moment.
+// Checked with QTRY_: the client closes a file after close() returns, and the
+// server deletes an open file only when it is closed, so a removed temporary may
+// linger a moment. Callers join the list, so that a failure names the entries.
 QStringList HiddenEntries(const std::string& folder) {
     QStringList found;
     std::error_code e;
