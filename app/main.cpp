@@ -71,7 +71,7 @@ int main(int argc, char* argv[]) {
 
     orvalen::ui::frmMain window(shared);
     const auto passLog = orvalen::platform::MakeSystemPassLog();
-    window.guardEngine().setPassLog(passLog.get());
+    window.passRunner().setPassLog(passLog.get());
     window.Form_Load();
-    return QApplication::exec();
+    return orvalen::ui::ExecUntilExit(window);
 }

@@ -27,7 +27,7 @@ private:
 
 }  // namespace
 
-GuardEngine::GuardEngine(mdlMain& shared, UserPrompt& prompt, RunControl& run)
+GuardEngine::GuardEngine(mdlMain& shared, UserPrompt& prompt, RunStopper& run)
     : m_shared(shared), m_prompt(prompt), m_run(run) {}
 
 void GuardEngine::tmrTimer_Timer() {
@@ -35,8 +35,9 @@ void GuardEngine::tmrTimer_Timer() {
     // arriving; starting a pass there would clobber the shared values.
     if (m_inPass) return;
     m_inPass = true;
+    static const std::atomic<bool> kNeverStopped{false};
     try {
-        runPass();
+        runPass(m_shared.Items, kNeverStopped);
     } catch (...) {
         m_inPass = false;
         throw;
@@ -44,10 +45,12 @@ void GuardEngine::tmrTimer_Timer() {
     m_inPass = false;
 }
 
-void GuardEngine::runPass() {
-    const int n = m_shared.Items.count();  // the bound is fixed for this pass
+void GuardEngine::runPass(const ItemList& items, const std::atomic<bool>& stopped) {
+    m_items = &items;
+    m_stopped = &stopped;
+    const int n = items.count();  // the bound is fixed for this pass
     m_passCount = n;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n && !stopped; ++i) {
         m_shared.ItemIndex = static_cast<std::int16_t>(i);
         if (!processItem()) return;
         m_silentEnds.guarded(i, n);
@@ -71,6 +74,9 @@ bool GuardEngine::attempt(Step&& step) {
 }
 
 GuardEngine::Outcome GuardEngine::handleFailure(int number) {
+    // A call that returns after Stop or Exit asks nothing: the user has already
+    // ended the run.
+    if (*m_stopped) return Outcome::EndPass;
     std::string message;
     if (number == err::kPathNotFound) message = missingFolderMessage();
     else if (number == err::kPermissionDenied) message = accessRefusedMessage();
@@ -102,9 +108,10 @@ std::string GuardEngine::accessRefusedMessage() const {
 bool GuardEngine::processItem() {
     mdlMain& s = m_shared;
     const int row = s.ItemIndex;
-    if (!attempt([&] { s.SourcePath = s.Items.source(row); })) return false;
-    if (!attempt([&] { s.DestinationPath = s.Items.destination(row); })) return false;
-    if (!attempt([&] { m_itemIsFile = s.Items.ItemIsFile(row); })) return false;
+    const ItemList& items = *m_items;
+    if (!attempt([&] { s.SourcePath = items.source(row); })) return false;
+    if (!attempt([&] { s.DestinationPath = items.destination(row); })) return false;
+    if (!attempt([&] { m_itemIsFile = items.ItemIsFile(row); })) return false;
     return guardItem();
 }
 

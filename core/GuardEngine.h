@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "core/PassLog.h"
@@ -21,7 +22,7 @@ public:
 // values of mdlMain, as the windows see them.
 class GuardEngine {
 public:
-    GuardEngine(mdlMain& shared, UserPrompt& prompt, RunControl& run);
+    GuardEngine(mdlMain& shared, UserPrompt& prompt, RunStopper& run);
 
     void setBusyIndicator(BusyIndicator* busy) { m_busy = busy; }
     // Where a pass that ends without a message says why.
@@ -32,6 +33,10 @@ public:
     void tmrTimer_Timer();
     bool passRunning() const { return m_inPass; }
 
+    // One pass over `items`. Once `stopped` is set no further item starts and
+    // no question is asked: the run has been stopped or the program is ending.
+    void runPass(const ItemList& items, const std::atomic<bool>& stopped);
+
     // The recopy operations, on the shared values of the row being processed.
     void FindName();
     void CopyFile();
@@ -41,7 +46,6 @@ public:
 private:
     enum class Outcome { Done, EndPass };
 
-    void runPass();
     // Returns false when the pass must end.
     bool processItem();
     // The rest of the item's steps, the same for both kinds of item.
@@ -59,11 +63,13 @@ private:
 
     mdlMain& m_shared;
     UserPrompt& m_prompt;
-    RunControl& m_run;
+    RunStopper& m_run;
     BusyIndicator* m_busy = nullptr;
     bool m_inPass = false;
     bool m_itemIsFile = false;  // kind of the row being processed
     int m_passCount = 0;        // rows of the pass under way
+    const ItemList* m_items = nullptr;              // the list the pass walks
+    const std::atomic<bool>* m_stopped = nullptr;   // set by Stop during the pass
     SilentEnds m_silentEnds;
 };
 

@@ -32,6 +32,7 @@ void RunControl::Stop() {
     m_view.setStartEnabled(true);
     m_view.setStopEnabled(false);
     m_timer.stop();
+    if (m_stopHook) m_stopHook();
 }
 
 }  // namespace orvalen

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/ItemList.h"
@@ -38,8 +39,15 @@ inline constexpr const char* kStatusRunning = "Running";
 inline constexpr const char* kMsgEmptyList = "You must choose at least one file/folder.";
 inline constexpr const char* kMsgBadInterval = "Please enter a positive number for time interval.";
 
+// What a pass calls when the user answers Cancel: the run stops.
+class RunStopper {
+public:
+    virtual ~RunStopper() = default;
+    virtual void Stop() = 0;
+};
+
 // Start and Stop. The run is on exactly while the timer is on.
-class RunControl {
+class RunControl : public RunStopper {
 public:
     static constexpr int kMinIntervalMs = 1;
     static constexpr int kMaxIntervalMs = 65535;
@@ -51,13 +59,18 @@ public:
     // were, so the status never reads "Running" while nothing runs.
     void Start();
     // cmdStop: status "Ready", Start enabled, Stop disabled, timer off.
-    void Stop();
+    void Stop() override;
+
+    // Runs at the end of every Stop, so that a pass under way on another
+    // thread starts no further item.
+    void setStopHook(std::function<void()> hook) { m_stopHook = std::move(hook); }
 
 private:
     const ItemList& m_items;
     RunView& m_view;
     RunTimer& m_timer;
     UserPrompt& m_prompt;
+    std::function<void()> m_stopHook;
 };
 
 }  // namespace orvalen

@@ -5,12 +5,15 @@
 # build-asan/. (2) Each fuzz target built with clang's libFuzzer into
 # build-fuzz/ and run for ORVALEN_FUZZ_SECONDS (60) from its seed corpus; a
 # crashing input is copied to fuzz/regressions/<target>/, where the replay
-# tests pick it up. Any finding fails the run. Prints what each part cost.
+# tests pick it up. (3) The engine's tests built with ThreadSanitizer into
+# build-tsan/: the pass runs on a thread of its own beside the window's.
+# Any finding fails the run. Prints what each part cost.
 source "$(dirname "$0")/common.sh"
 install_missing "${SHARE_TEST_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 ASAN_BUILD="${ORVALEN_ASAN_BUILD_DIR:-$BUILD-asan}"
 FUZZ_BUILD="${ORVALEN_FUZZ_BUILD_DIR:-$BUILD-fuzz}"
+TSAN_BUILD="${ORVALEN_TSAN_BUILD_DIR:-$BUILD-tsan}"
 FUZZ_SECONDS="${ORVALEN_FUZZ_SECONDS:-60}"
 FUZZ_TARGETS=(interval_text_fuzz key_value_store_fuzz)
 # -O1 builds faster than -O2 and keeps the reports readable; line tables
@@ -97,6 +100,21 @@ fuzz_runs() {
   return $failed
 }
 
+# (3) Only the toolkit-free libraries and their tests: Qt itself is not built
+# for ThreadSanitizer, so the windows would only report noise.
+tsan_build() {
+  cmake -S "$ROOT" -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$SANITIZED_FLAGS -fsanitize=thread" \
+    -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
+    -DORVALEN_BUILD_UI=OFF -DORVALEN_BUILD_BENCH=OFF &&
+  cmake --build "$TSAN_BUILD" -j "$(nproc)" --target core_tests
+}
+tsan_tests() {
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$TSAN_BUILD/tests/core_tests" --gtest_filter='PassRunner*:GuardEngine*:RunControl*'
+}
+
+timed "thread sanitizer build" tsan_build
+timed "thread sanitizer tests" tsan_tests
 timed "sanitizer build" sanitizer_build
 timed "sanitizer ctest" sanitizer_tests
 timed "fuzz build" fuzz_build

@@ -19,6 +19,9 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "core/AppTitle.h"
 #include "core/PathText.h"
 #include "ui/AppIcon.h"
@@ -103,7 +106,7 @@ frmMain::frmMain(mdlMain& shared, QWidget* parent,
       m_model(new ItemListModel(shared.Items, this)),
       m_run(shared.Items, static_cast<RunView&>(*this), static_cast<RunTimer&>(*this),
             static_cast<UserPrompt&>(*this)),
-      m_engine(shared, static_cast<UserPrompt&>(*this), m_run),
+      m_runner(shared, static_cast<UserPrompt&>(*this), m_run, static_cast<WindowThread&>(*this)),
       m_browse(shared, static_cast<PathCaptions&>(*this), std::move(makeVolumes)),
       m_exitAction([] {
           // No window's own close step runs: they simply disappear.
@@ -115,7 +118,7 @@ frmMain::frmMain(mdlMain& shared, QWidget* parent,
     InstallListBoxAccessible();
     setWindowTitle(kTitleText);
     setWindowIcon(AppIcon());
-    m_engine.setBusyIndicator(this);
+    m_runner.setBusyIndicator(this);
 
     m_tmrTimer = new QTimer(this);
     m_tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
@@ -478,13 +481,7 @@ void frmMain::cmdStart_Click() { m_run.Start(); }
 
 void frmMain::cmdStop_Click() { m_run.Stop(); }
 
-void frmMain::tmrTimer_Timer() {
-    try {
-        m_engine.tmrTimer_Timer();
-    } catch (...) {
-        // A failure the pass does not handle ends the pass; the next tick starts anew.
-    }
-}
+void frmMain::tmrTimer_Timer() { m_runner.tmrTimer_Timer(); }
 
 std::string frmMain::intervalText() const { return m_txtTimeInterval->text().toStdString(); }
 
@@ -516,8 +513,15 @@ bool frmMain::isActive() const { return m_tmrTimer->isActive(); }
 void frmMain::setBusy(bool busy) {
     if (busy == m_busy) return;
     m_busy = busy;
-    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The window answers while a pass copies: the pointer says "working",
+    // not "wait".
+    if (busy) QApplication::setOverrideCursor(Qt::BusyCursor);
     else QApplication::restoreOverrideCursor();
+}
+
+void frmMain::post(std::function<void()> call) {
+    // Queued to this window: dropped with it if it is gone first.
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
 // --- Messages ---------------------------------------------------------------
@@ -547,6 +551,7 @@ void frmMain::mnuFileExit_Click() {
     if (m_exiting) return;
     m_exiting = true;
     m_tmrTimer->stop();
+    m_runner.stopPass();
     if (m_exitAction) m_exitAction();
 }
 
@@ -589,6 +594,17 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 void frmMain::keyPressEvent(QKeyEvent* event) {
     if (handleDefaultKeys(this, event)) return;
     QMainWindow::keyPressEvent(event);
+}
+
+int ExecUntilExit(frmMain& window) {
+    const int code = QApplication::exec();
+    if (window.passRunner().passRunning()) {
+        // Destroying the window would wait for the blocked call; whatever the
+        // pass was writing is under a temporary name, never the copy's.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }
 
 }  // namespace orvalen::ui

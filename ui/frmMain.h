@@ -8,8 +8,10 @@
 #include <functional>
 
 #include "core/GuardEngine.h"
+#include "core/PassRunner.h"
 #include "core/RunControl.h"
 #include "core/UserPrompt.h"
+#include "core/WindowThread.h"
 #include "core/mdlMain.h"
 #include "ui/BrowseLauncher.h"
 #include "ui/PathCaptions.h"
@@ -31,13 +33,16 @@ class PathLabel;
 // The main window: the item list, the entry editor and run control. Its
 // message boxes answer the guard pass (UserPrompt), its controls are what run
 // control reads and sets (RunView), tmrTimer is the run's timer (RunTimer),
-// and a busy cursor shows while a pass copies (BusyIndicator).
+// a busy cursor shows while a pass copies (BusyIndicator), and the pass,
+// which runs on a thread of its own, reaches the window through its event
+// loop (WindowThread).
 class frmMain : public QMainWindow,
                 public PathCaptions,
                 private UserPrompt,
                 private RunView,
                 private RunTimer,
-                private BusyIndicator {
+                private BusyIndicator,
+                private WindowThread {
     Q_OBJECT
 public:
     static constexpr int kInitialIntervalMs = 5000;
@@ -71,7 +76,7 @@ public:
     mdlMain& shared() { return m_shared; }
     ItemListModel& itemModel() { return *m_model; }
     RunControl& runControl() { return m_run; }
-    GuardEngine& guardEngine() { return m_engine; }
+    PassRunner& passRunner() { return m_runner; }
     BrowseLauncher& browseLauncher() { return m_browse; }
 
     // What Exit does once the timer is off: by default the application leaves
@@ -119,6 +124,8 @@ private:
     bool isActive() const override;
     // BusyIndicator
     void setBusy(bool busy) override;
+    // WindowThread
+    void post(std::function<void()> call) override;
 
     void buildMenu();
     void buildControls();
@@ -135,7 +142,7 @@ private:
     mdlMain& m_shared;
     ItemListModel* m_model;
     RunControl m_run;
-    GuardEngine m_engine;
+    PassRunner m_runner;
     BrowseLauncher m_browse;
     std::function<void()> m_exitAction;
     std::int16_t m_editedRow = 0;
@@ -180,5 +187,10 @@ private:
     QPushButton* m_cmdStop = nullptr;
     QTimer* m_tmrTimer = nullptr;
 };
+
+// Runs the event loop until Exit and returns its code. A pass still blocked
+// then in a hung network call does not hold the program: the process ends at
+// once, without waiting for that call to return.
+int ExecUntilExit(frmMain& window);
 
 }  // namespace orvalen::ui

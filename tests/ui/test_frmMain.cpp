@@ -10,7 +10,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "core/FileSystem.h"
 #include "core/RunControl.h"
@@ -33,12 +36,13 @@ using testsupport::NoModalExpected;
 namespace {
 
 // Items copy from /a to /b: every copy is missing and /b exists, so each pass
-// copies every item.
-// Records what the window showed while it copied.
+// copies every item. Copies wait while `hold` is set, as on a slow share.
 class CopyRecorder : public orvalen::FileSystem {
 public:
-    int copies = 0;
-    int copiesUnderWaitCursor = 0;
+    explicit CopyRecorder(const std::atomic<bool>& hold) : m_hold(hold) {}
+
+    std::atomic<int> copies{0};
+    std::atomic<bool> copying{false};
 
     bool FileExists(const std::string&) override { return false; }
     // Only the destination folder exists: every copy, file or folder, is missing.
@@ -56,10 +60,12 @@ public:
 
 private:
     void record() {
+        copying = true;
+        while (m_hold) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ++copies;
-        const QCursor* cursor = QApplication::overrideCursor();
-        if (cursor && cursor->shape() == Qt::WaitCursor) ++copiesUnderWaitCursor;
+        copying = false;
     }
+    const std::atomic<bool>& m_hold;
 };
 
 QString accessibleName(QWidget* w) {
@@ -119,15 +125,17 @@ private:
     std::unique_ptr<mdlMain> m_shared;
     std::unique_ptr<frmMain> m_window;
     std::unique_ptr<MainWindowDriver> m_ui;
-    CopyRecorder* m_fs = nullptr;  // owned by m_shared once made
+    std::atomic<CopyRecorder*> m_fs{nullptr};  // owned by m_shared once the pass made it
+    std::atomic<bool> m_holdCopies{false};
     int m_exits = 0;
 };
 
 void TestFrmMain::init() {
     m_shared = std::make_unique<mdlMain>();
     m_fs = nullptr;
+    m_holdCopies = false;
     m_shared->MakeFileSystem = [this] {
-        auto fs = std::make_unique<CopyRecorder>();
+        auto fs = std::make_unique<CopyRecorder>(m_holdCopies);
         m_fs = fs.get();
         return std::unique_ptr<orvalen::FileSystem>(std::move(fs));
     };
@@ -611,7 +619,7 @@ void TestFrmMain::start_runsWithAcceptedInterval() {
     QVERIFY(m_ui->button("cmdStop")->isEnabled());
     QCOMPARE(QApplication::focusWidget(), m_ui->button("cmdStop"));
     // No pass at once: the first comes after the interval.
-    QCOMPARE(m_fs, nullptr);
+    QCOMPARE(m_fs.load(), nullptr);
 }
 
 void TestFrmMain::start_refusesBadInterval_data() {
@@ -650,25 +658,29 @@ void TestFrmMain::stop_returnsToReady() {
     m_ui->addItem(QStringLiteral("/a/f.txt"), QStringLiteral("/b/"), true);
     m_ui->interval()->setText(QStringLiteral("0.001"));
     m_ui->button("cmdStart")->click();
-    QTRY_VERIFY(m_fs && m_fs->copies > 0);
+    QTRY_VERIFY(m_fs && m_fs.load()->copies > 0);
     m_ui->button("cmdStop")->click();
     QCOMPARE(m_ui->status(), QStringLiteral("Ready"));
     QVERIFY(m_ui->button("cmdStart")->isEnabled());
     QVERIFY(!m_ui->button("cmdStop")->isEnabled());
     QVERIFY(!m_ui->timer()->isActive());
-    const int copies = m_fs->copies;
+    QVERIFY(m_window->passRunner().waitIdle(std::chrono::seconds(5)));
+    const int copies = m_fs.load()->copies;
     QTest::qWait(30);
-    QCOMPARE(m_fs->copies, copies);
+    QCOMPARE(m_fs.load()->copies.load(), copies);
 }
 
 void TestFrmMain::pass_showsBusyCursorWhileCopying() {
     m_ui->addItem(QStringLiteral("/a/f.txt"), QStringLiteral("/b/"), true);
     m_ui->addItem(QStringLiteral("/a/dir"), QStringLiteral("/b/"), false);
+    m_holdCopies = true;
     m_window->tmrTimer_Timer();
-    QVERIFY(m_fs);
-    QCOMPARE(m_fs->copies, 2);
-    QCOMPARE(m_fs->copiesUnderWaitCursor, 2);
-    QCOMPARE(QApplication::overrideCursor(), nullptr);  // restored after the pass
+    QTRY_VERIFY(m_fs && m_fs.load()->copying);
+    // The window's own loop runs meanwhile and shows the busy pointer.
+    QTRY_VERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+    m_holdCopies = false;
+    QTRY_COMPARE(m_fs.load()->copies.load(), 2);
+    QTRY_COMPARE(QApplication::overrideCursor(), nullptr);  // restored after the pass
 }
 
 void TestFrmMain::entryWhileRunning_reenablesStartAndKeepsRun() {
@@ -776,14 +788,15 @@ void TestFrmMain::exit_whileRunning_endsAtOnceWithoutAnotherPass() {
     m_ui->addItem(QStringLiteral("/a/f.txt"), QStringLiteral("/b/"), true);
     m_ui->interval()->setText(QStringLiteral("0.002"));
     m_ui->button("cmdStart")->click();
-    QTRY_VERIFY(m_fs && m_fs->copies > 0);
+    QTRY_VERIFY(m_fs && m_fs.load()->copies > 0);
     NoModalExpected quiet;
     QTest::keyClick(m_ui->list("lstSource"), Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(m_exits, 1);
     QVERIFY(!m_ui->timer()->isActive());
-    const int copies = m_fs->copies;
+    QVERIFY(m_window->passRunner().waitIdle(std::chrono::seconds(5)));
+    const int copies = m_fs.load()->copies;
     QTest::qWait(40);
-    QCOMPARE(m_fs->copies, copies);
+    QCOMPARE(m_fs.load()->copies.load(), copies);
     QCOMPARE(quiet.count(), 0);
 }
 
