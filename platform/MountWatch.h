@@ -21,8 +21,18 @@ namespace orvalen::platform {
 // - this run saw the destination's nearest existing folder on it before.
 // A mount that is newly there (a share mounted after the run started) is
 // simply taken as the destination's mount from then on.
+//
+// The desktops' share clients mount one file system per user (GVfs's
+// gvfsd-fuse, KDE's kio-fuse) and show each share as a folder in it, which
+// disappears when the share is ejected while the mount stays. A destination
+// there whose share folder is missing is gone too; so is one under the
+// user's runtime folder where such a mount belongs and is not mounted.
 class MountWatch {
 public:
+    // The user's runtime folders ($XDG_RUNTIME_DIR, /run/user/UID), where
+    // `gvfs` and `kio-fuse-*` are the desktop clients' mounts.
+    void setUserRuntimeDirs(std::vector<std::string> dirs) { m_runtimeDirs = std::move(dirs); }
+
     // `destination` is the row's destination as the user chose it; `resolved`
     // the same path as the kernel sees it (links above it resolved) and
     // `existing` its nearest existing folder, a leading part of `resolved`.
@@ -32,6 +42,7 @@ public:
 
 private:
     std::map<std::string, std::string> m_seenMount;  // destination -> mount point
+    std::vector<std::string> m_runtimeDirs;
 };
 
 namespace mountinfo {

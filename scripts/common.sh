@@ -11,8 +11,11 @@ PACKAGES+=(librsvg2-bin libxcb1-dev)
 # accessibility bus, the desktop-file checkers, the package tools, hardinfo.
 TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev hardinfo)
-# Only the tests need these: a real SMB server, its FUSE client and a second client.
-SHARE_TEST_PACKAGES=(samba smbclient smbnetfs)
+# Only the tests need these: a real SMB server, the desktops' FUSE clients of it
+# (smbnetfs, GNOME's GVfs, KDE's kio-fuse with its smb worker) and a second
+# client; an SFTP server and sshfs.
+SHARE_TEST_PACKAGES=(samba smbclient smbnetfs gvfs-daemons gvfs-backends gvfs-fuse kio-fuse kio-extras
+                     openssh-server sshfs)
 # The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 # The fuzzing build (scripts/ci-hardening.sh): Debian's clang and its libFuzzer.
@@ -34,8 +37,22 @@ install_missing() {
     fi
     echo "Installing: ${missing[*]}"
     as_root apt-get update -q
+    # openssh-server would start and enable the machine's ssh service; the
+    # tests run their own sshd. Keep it from starting, then from booting.
+    local policy_made=""
+    if [[ " ${missing[*]} " == *" openssh-server "* ]] && [ ! -e /usr/sbin/policy-rc.d ]; then
+      printf '#!/bin/sh\nexit 101\n' | as_root tee /usr/sbin/policy-rc.d >/dev/null
+      as_root chmod 755 /usr/sbin/policy-rc.d
+      policy_made=1
+    fi
+    local status=0
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-      -o DPkg::Lock::Timeout=600 "${missing[@]}"
+      -o DPkg::Lock::Timeout=600 "${missing[@]}" || status=$?
+    if [ -n "$policy_made" ]; then as_root rm -f /usr/sbin/policy-rc.d; fi
+    [ "$status" -eq 0 ] || exit "$status"
+    if [[ " ${missing[*]} " == *" openssh-server "* ]]; then
+      as_root env DPKG_MAINTSCRIPT_PACKAGE=openssh-server deb-systemd-helper disable ssh.service || true
+    fi
   fi
 }
 

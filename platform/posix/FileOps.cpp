@@ -218,14 +218,14 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
     }
     try {
         copyContent(source, out.get(), sourceStat, shown);
-        if (!modeSettles && ::fchmod(out.get(), mode) != 0)
+        if (!modeSettles && ::fchmod(out.get(), mode) != 0 && !metadataRefused(errno))
             throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
         if (out.close() != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
         if (learnStep && *learnStep == 0) *learnStep = probeTimeStep(folderFd, written.c_str());
         // A file with its content but not yet its time is never taken for a
         // finished copy: the time comes last.
         const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-        if (::utimensat(folderFd, written.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::utimensat(folderFd, written.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && !metadataRefused(errno))
             throw ErrorFromErrno(errno, "Cannot set the times of", shown);
         // rename replaces a link at the copy's path instead of writing through it.
         if (written != name &&
@@ -238,15 +238,19 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
     }
 }
 
+bool metadataRefused(int e) {
+    return e == EOPNOTSUPP || e == ENOTSUP || e == ENOSYS || e == ENOTTY || e == EPERM || e == EACCES;
+}
+
 std::int64_t probeTimeStep(int folderFd, const char* name) {
     // Odd seconds and nine digits of nanoseconds: every coarser step shows.
     constexpr std::int64_t kSeconds = 1000000001;
     constexpr std::int64_t kNanos = 123456789;
     const timespec probe[2] = {{kSeconds, kNanos}, {kSeconds, kNanos}};
     struct stat st{};
-    if (::utimensat(folderFd, name, probe, AT_SYMLINK_NOFOLLOW) != 0 ||
-        ::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return 1;
+    if (::utimensat(folderFd, name, probe, AT_SYMLINK_NOFOLLOW) != 0)
+        return metadataRefused(errno) ? kTimesNotKept : 1;
+    if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return 1;
     const std::int64_t set = kSeconds * 1000000000 + kNanos;
     const std::int64_t got = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
     for (const std::int64_t step : {std::int64_t{1}, std::int64_t{10}, std::int64_t{100}, std::int64_t{1000},
@@ -255,7 +259,7 @@ std::int64_t probeTimeStep(int folderFd, const char* name) {
         const std::int64_t down = set / step * step;
         if (got == down || got == down + step) return step;  // cut or rounded up
     }
-    return 1;
+    return kTimesNotKept;  // taken without complaint, yet not kept
 }
 
 std::int64_t probeTimeStepWithTemporary(int folderFd, const std::string& name) {
@@ -274,6 +278,13 @@ std::int64_t probeTimeStepWithTemporary(int folderFd, const std::string& name) {
 bool sameTime(const timespec& a, const timespec& b, std::int64_t step) {
     const std::int64_t apart = (std::int64_t{a.tv_sec} - b.tv_sec) * 1000000000 + (a.tv_nsec - b.tv_nsec);
     return apart == 0 || (apart < step && -apart < step);
+}
+
+bool copyTimeCurrent(const timespec& copy, const timespec& source, std::int64_t step) {
+    // Without times of its own the copy carries the time it was written, in
+    // whole seconds at best: a source changed since then is newer.
+    if (step == kTimesNotKept) return copy.tv_sec >= source.tv_sec;
+    return sameTime(copy, source, step);
 }
 
 void removeTreeAt(int folderFd, const std::string& name, const std::string& shown) {
@@ -318,8 +329,10 @@ void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkS
 
     const std::string temp = LocalFileSystem::TemporaryNameFor(name);
     clearTemporary(folderFd, temp, shown);
-    if (::symlinkat(target.c_str(), folderFd, temp.c_str()) != 0)
+    if (::symlinkat(target.c_str(), folderFd, temp.c_str()) != 0) {
+        if (metadataRefused(errno)) return;  // this destination holds no links
         throw ErrorFromErrno(errno, "Cannot create the link", shown);
+    }
     const timespec times[2] = {linkStat.st_atim, linkStat.st_mtim};
     ::utimensat(folderFd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);  // times of a link are a nicety
     if (whileBusy([&] { return ::renameat(folderFd, temp.c_str(), folderFd, name); }) != 0) {
@@ -331,11 +344,12 @@ void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkS
 
 void keepTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-    if (::futimens(fd, times) != 0) throw ErrorFromErrno(errno, "Cannot set the times of", shown);
+    if (::futimens(fd, times) != 0 && !metadataRefused(errno))
+        throw ErrorFromErrno(errno, "Cannot set the times of", shown);
 }
 
 void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
-    if (::fchmod(fd, sourceStat.st_mode & 07777) != 0)
+    if (::fchmod(fd, sourceStat.st_mode & 07777) != 0 && !metadataRefused(errno))
         throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
     keepTimes(fd, sourceStat, shown);
 }

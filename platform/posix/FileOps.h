@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -54,10 +55,22 @@ UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::st
 void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
                   const std::string& shown, bool direct = false, std::int64_t* learnStep = nullptr);
 
+// Whether a failed call that sets metadata (mode, times, owner, a link) means
+// only that this file system, or this share's server, does not keep it: GVfs
+// refuses chmod, kio-fuse every time and mode change, smbnetfs links. The
+// copy then goes on without it; its content is what matters.
+bool metadataRefused(int e);
+
+// What probeTimeStep answers when the destination does not take the times it
+// is given (kio-fuse): a copy then counts as current when it is not older
+// than its source.
+inline constexpr std::int64_t kTimesNotKept = std::numeric_limits<std::int64_t>::max();
+
 // The step in nanoseconds in which the file system of `folderFd` keeps
 // modification times (1 for nanoseconds, 100 for SMB, 2e9 for FAT), found by
 // setting a time with nanoseconds on the closed entry `name` that belongs to
-// the copy and reading it back. 1 (exact comparison) when it cannot be told.
+// the copy and reading it back. 1 (exact comparison) when it cannot be told;
+// kTimesNotKept when setting is refused or the time read back is another.
 std::int64_t probeTimeStep(int folderFd, const char* name);
 
 // The same, on a short-lived file under the hidden temporary name of `name`,
@@ -67,16 +80,22 @@ std::int64_t probeTimeStepWithTemporary(int folderFd, const std::string& name);
 // Whether two modification times are the same at a file system's step.
 bool sameTime(const timespec& a, const timespec& b, std::int64_t step);
 
+// Whether a copy with modification time `copy` is as new as its source's
+// `source`, on a destination that keeps times at `step`.
+bool copyTimeCurrent(const timespec& copy, const timespec& source, std::int64_t step);
+
 // Removes the entry `name` of `folderFd` and, if it is a folder, everything
 // in it, never following a link.
 void removeTreeAt(int folderFd, const std::string& name, const std::string& shown);
 
 // Copies the link `name` of `sourceFolderFd` as a link (never its target) to
-// `name` inside `folderFd`, replacing whatever non-folder stands there.
+// `name` inside `folderFd`, replacing whatever non-folder stands there. A
+// destination that holds no links (SMB through smbnetfs or GVfs) gets none.
 void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkStat, int folderFd,
                   const std::string& shown);
 
 // Gives the open entry the access and modification times of `sourceStat`.
+// These two keep what the destination takes (see metadataRefused).
 void keepTimes(int fd, const struct stat& sourceStat, const std::string& shown);
 
 // Gives the open entry the permission bits and times of `sourceStat`.

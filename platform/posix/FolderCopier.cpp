@@ -164,11 +164,14 @@ void FolderCopier::leave(Walk& walk) {
     // time, and a read-only mode would refuse the content. A folder in which
     // nothing changed and that has both already is left alone.
     const struct stat& copy = done.destinationStat;
+    // A share that keeps no modes (GVfs) or no times (kio-fuse) still gets the
+    // content; asking again each pass costs one call per folder entered.
     if ((copy.st_mode & 07777) != (done.sourceStat.st_mode & 07777) &&
-        ::fchmod(done.destination.get(), done.sourceStat.st_mode & 07777) != 0)
+        ::fchmod(done.destination.get(), done.sourceStat.st_mode & 07777) != 0 && !metadataRefused(errno))
         throw ErrorFromErrno(errno, "Cannot set the permissions of", walk.destinationPath);
     const std::int64_t step = timeStepOf(copy.st_dev);
-    if (done.changed || !sameTime(copy.st_mtim, done.sourceStat.st_mtim, step ? step : 1))
+    if (step != kTimesNotKept &&
+        (done.changed || !sameTime(copy.st_mtim, done.sourceStat.st_mtim, step ? step : 1)))
         keepTimes(done.destination.get(), done.sourceStat, walk.destinationPath);
     walk.levels.pop_back();
     if (!walk.levels.empty()) {
@@ -204,7 +207,7 @@ bool FolderCopier::upToDate(int folderFd, const char* name, const struct stat& s
         step = probeTimeStepWithTemporary(folderFd, name);
         rememberTimeStep(folderDevice, step);
     }
-    return sameTime(copy.st_mtim, source.st_mtim, step);
+    return copyTimeCurrent(copy.st_mtim, source.st_mtim, step);
 }
 
 void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
@@ -77,6 +79,17 @@ CopyPlace openCopyPlace(const std::string& copyPath) {
     place.folder.reset(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!place.folder.valid()) throw ErrorFromErrno(errno, "Cannot open the folder of", copyPath);
     return place;
+}
+
+// Where the desktops' share clients mount for this user.
+std::vector<std::string> userRuntimeDirs() {
+    std::vector<std::string> dirs{"/run/user/" + std::to_string(::getuid())};
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == path::kSeparator)
+        if (char* real = ::realpath(runtime, nullptr)) {
+            if (dirs.front() != real) dirs.emplace_back(real);
+            std::free(real);
+        }
+    return dirs;
 }
 
 std::string readText(const std::string& path) {
@@ -148,6 +161,7 @@ void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
     std::free(real);
     const std::string resolved = below.empty() ? resolvedExisting : path::Join(resolvedExisting, below);
 
+    m_mounts.setUserRuntimeDirs(userRuntimeDirs());
     if (m_mounts.isGone(destinationFolder, resolved, resolvedExisting,
                         mountinfo::Parse(readText(m_mountInfoPath)),
                         mountinfo::ParseFstabMountPoints(readText(m_fstabPath))))

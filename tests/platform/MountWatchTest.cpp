@@ -56,6 +56,43 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"fstabEntryElsewhere", {"/", "/mnt/other", "/mnt/te"}, {{kRootOnly, "/mnt/team", false}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The desktops' per-user share mounts: the mount stays, a share is a folder in it.
+struct UserMountCase {
+    const char* name;
+    std::vector<MountEntry> mounts;
+    std::string resolved, existing;
+    bool gone;
+};
+
+class UserMountTest : public ::testing::TestWithParam<UserMountCase> {};
+
+TEST_P(UserMountTest, aMissingShareFolderIsAGoneShare) {
+    MountWatch watch;
+    watch.setUserRuntimeDirs({"/run/user/1000"});
+    const UserMountCase& c = GetParam();
+    EXPECT_EQ(watch.isGone(c.resolved + "/", c.resolved, c.existing, c.mounts, {}), c.gone);
+}
+
+const std::string kGvfs = "/run/user/1000/gvfs";
+const std::string kSmb = kGvfs + "/smb-share:server=nas,share=team";
+const std::string kKio = "/run/user/1000/kio-fuse-AbC123";
+const std::vector<MountEntry> kGvfsUp{Mount("/"), MountEntry{"0:50", "/", kGvfs, "fuse.gvfsd-fuse", "gvfsd-fuse"}};
+const std::vector<MountEntry> kKioUp{Mount("/"), MountEntry{"0:51", "/", kKio, "fuse.kio-fuse", "kio-fuse"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Mounts, UserMountTest,
+    ::testing::Values(
+        UserMountCase{"gvfsShareEjected", kGvfsUp, kSmb + "/reports", kGvfs, true},
+        UserMountCase{"gvfsShareItselfEjected", kGvfsUp, kSmb, kGvfs, true},
+        UserMountCase{"gvfsFolderDeletedOnTheShare", kGvfsUp, kSmb + "/reports/2026", kSmb, false},
+        UserMountCase{"gvfsFuseNotRunning", {Mount("/")}, kSmb + "/reports", "/run/user/1000", true},
+        UserMountCase{"kioSmbShareGone", kKioUp, kKio + "/smb/nas/team/reports", kKio + "/smb/nas", true},
+        UserMountCase{"kioSmbFolderDeleted", kKioUp, kKio + "/smb/nas/team/reports", kKio + "/smb/nas/team", false},
+        UserMountCase{"kioSftpHostGone", kKioUp, kKio + "/sftp/nas/home/ann", kKio, true},
+        UserMountCase{"kioSftpFolderDeleted", kKioUp, kKio + "/sftp/nas/home/ann", kKio + "/sftp/nas", false},
+        UserMountCase{"otherRuntimeFolder", {Mount("/")}, "/run/user/1000/doc/x", "/run/user/1000", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(FstabMountPoints, skipsCommentsSwapAndDecodesEscapes) {
     const auto points = orvalen::platform::mountinfo::ParseFstabMountPoints(
         "# comment\n\nUUID=1 / ext4 defaults 0 1\n  #x /nope ext4\n/dev/sda2 none swap sw 0 0\n"

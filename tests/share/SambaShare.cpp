@@ -128,6 +128,10 @@ void SambaShare::killServer() {
     std::this_thread::sleep_for(200ms);
 }
 
+void SambaShare::pauseServer(bool paused) {
+    if (m_server > 0) ::kill(-m_server, paused ? SIGSTOP : SIGCONT);
+}
+
 bool SambaShare::portAnswers() const {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};

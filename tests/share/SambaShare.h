@@ -36,6 +36,8 @@ public:
     bool otherClient(const std::string& commands) const;
 
     void killServer();
+    // SIGSTOP or SIGCONT to the server and its connections.
+    void pauseServer(bool paused);
     bool startServer();
     bool unmount();
     bool mount();

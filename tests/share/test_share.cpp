@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The guard against a real SMB share: a Samba server on 127.0.0.1 started
-// here, mounted through FUSE, with smbclient as the person who deletes.
+// The guard against real shares: a Samba server on 127.0.0.1 started here,
+// mounted through FUSE by smbnetfs, GNOME's GVfs and KDE's kio-fuse, with
+// smbclient as the person who deletes; and a folder served by a throwaway
+// sshd, mounted with sshfs.
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,11 +15,17 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
 
+#include "GvfsSession.h"
+#include "KioFuse.h"
 #include "SambaShare.h"
+#include "SftpShare.h"
+#include "ShareProcesses.h"
 #include "core/GuardEngine.h"
 #include "core/RunControl.h"
 #include "core/mdlMain.h"
@@ -34,11 +42,13 @@
 namespace fs = std::filesystem;
 using orvalen::UserPrompt;
 using testsupport::SambaShare;
+namespace procs = testsupport::shareprocs;
 
 namespace {
 
 constexpr auto kRetry = UserPrompt::Answer::Retry;
 constexpr auto kCancel = UserPrompt::Answer::Cancel;
+constexpr const char* kSmbUri = "smb://127.0.0.1/share";
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -81,7 +91,43 @@ struct Guard : testsupport::GuardRig {
         if (!timer.isActive()) run.Start();
     }
     bool running() const { return timer.isActive() && view.status == "Running"; }
+    // Passes, as the timer would run them, until `done` holds; the time that took, or -1.
+    template <class Done>
+    double passUntil(Done&& done, int timeoutMs = 30000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            pass();
+            if (done()) return static_cast<double>(clock.elapsed());
+            QTest::qWait(100);
+        }
+        return -1;
+    }
 };
+
+// What tells a rewritten file from one left alone, seen on the server's disk.
+std::pair<ino_t, std::int64_t> Identity(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return {0, 0};
+    return {st.st_ino, std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+// One way a desktop reaches a share: where the share shows, where its files
+// lie on the server, how another person deletes there, how it goes and comes.
+struct Client {
+    std::string whyNot;
+    std::string shown;   // the share's folder through the client
+    std::string bare;    // what stays when the share is gone, to be left empty
+    std::function<std::string(const std::string&)> server;
+    std::function<bool(const std::string&)> deleteFile;
+    std::function<bool()> eject, mountAgain;
+};
+
+Client Unavailable(const std::string& why) {
+    Client c;
+    c.whyNot = why;
+    return c;
+}
 
 }  // namespace
 
@@ -103,13 +149,27 @@ private slots:
     void unmountedShare_nothingUnderTheMountPoint_thenRestored();
     void namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly();
 
+    void everyClient_fileAndFolderRestored_nothingElseRewritten_data();
+    void everyClient_fileAndFolderRestored_nothingElseRewritten();
+    void everyClient_ejectedShare_noQuestion_copiesBackWhenMounted_data();
+    void everyClient_ejectedShare_noQuestion_copiesBackWhenMounted();
+    void serversStoppedDuringAPass_guardCarriesOnAndRestores();
+
 private:
+    Client client(const QString& name);
+    void addClientRows();
     std::string local(const std::string& relative) const { return m_local.path().toStdString() + "/" + relative; }
     // The time the mount takes to show that another client deleted `relative`.
     double deleteAsOtherClient(const std::string& relative, bool folder = false);
     bool waitUntilShareAnswers();
 
     std::unique_ptr<SambaShare> m_share;
+    std::string m_clientsRoot;
+    std::unique_ptr<testsupport::GvfsSession> m_gvfs;
+    std::unique_ptr<testsupport::SftpShare> m_sftp;
+    std::unique_ptr<testsupport::KioFuse> m_kio;
+    std::string m_kioShare;
+    std::map<QString, double> m_restoreDelays;
     QTemporaryDir m_local;
     QElapsedTimer m_suiteClock;
     double m_worstDelay = 0;
@@ -117,10 +177,27 @@ private:
 
 void TestShare::initTestCase() {
     m_suiteClock.start();
+    char pattern[] = "/tmp/orvalen-clients-XXXXXX";
+    QVERIFY(::mkdtemp(pattern));
+    m_clientsRoot = pattern;
+    // Whatever the servers and clients start carries this, so the end finds it.
+    procs::setMarker(m_clientsRoot);
     m_share = std::make_unique<SambaShare>();
     if (!m_share->whyNot().empty()) QSKIP(qPrintable("no SMB share here: " + QString::fromStdString(m_share->whyNot())));
     QVERIFY(m_local.isValid());
     qInfo("Share up and mounted in %lld ms", m_suiteClock.elapsed());
+
+    fs::create_directories(m_clientsRoot + "/gvfs");
+    m_gvfs = std::make_unique<testsupport::GvfsSession>(m_clientsRoot + "/gvfs");
+    if (m_gvfs->whyNot().empty() && !m_gvfs->mount(kSmbUri, m_gvfs->smbShare("127.0.0.1", "share")))
+        qInfo("GVfs could not mount %s", kSmbUri);
+    fs::create_directories(m_clientsRoot + "/sftp");
+    m_sftp = std::make_unique<testsupport::SftpShare>(m_clientsRoot + "/sftp");
+    if (m_gvfs->whyNot().empty()) {
+        m_kio = std::make_unique<testsupport::KioFuse>(m_clientsRoot + "/gvfs", m_gvfs->env());
+        m_kioShare = m_kio->start(kSmbUri);
+    }
+    qInfo("All share clients up after %lld ms", m_suiteClock.elapsed());
 }
 
 void TestShare::init() {
@@ -129,13 +206,23 @@ void TestShare::init() {
     m_share->setReadOnly(false);
     std::error_code e;
     for (const auto& entry : fs::directory_iterator(m_share->server(""), e)) fs::remove_all(entry.path(), e);
+    if (m_sftp && m_sftp->whyNot().empty())
+        for (const auto& entry : fs::directory_iterator(m_sftp->server(""), e)) fs::remove_all(entry.path(), e);
     for (const auto& entry : fs::directory_iterator(m_local.path().toStdString(), e)) fs::remove_all(entry.path(), e);
     QVERIFY(waitUntilShareAnswers());
 }
 
 void TestShare::cleanupTestCase() {
     testsupport::closeLeftoverModals();
+    m_kio.reset();
+    m_gvfs.reset();
+    m_sftp.reset();
     m_share.reset();
+    procs::endMarked();
+    std::error_code gone;
+    fs::remove_all(m_clientsRoot, gone);
+    for (const auto& [name, delay] : m_restoreDelays)
+        qInfo("%s: copies back %.0f ms after another client deleted them", qPrintable(name), delay);
     // QTemporaryDir cannot remove names that are not UTF-8; these tests made some.
     std::error_code e;
     for (const auto& entry : fs::directory_iterator(m_local.path().toStdString(), e)) fs::remove_all(entry.path(), e);
@@ -455,6 +542,158 @@ void TestShare::namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly() {
     QCOMPARE(fs::directory_iterator(m_share->server(""))->path().filename().string(), std::string("Ziel\xc3\xa9"));
     QCOMPARE(std::distance(fs::directory_iterator(m_share->server("")), fs::directory_iterator()), 1);
     QCOMPARE(ui.status(), QStringLiteral("Running"));
+}
+
+Client TestShare::client(const QString& name) {
+    Client c;
+    const auto smbServer = [this](const std::string& r) { return m_share->server(r); };
+    const auto smbDelete = [this](const std::string& r) { return m_share->otherClient("del \"" + r + "\""); };
+    if (name == "smbnetfs") {
+        c = {"", m_share->mounted(), m_share->mountPoint(), smbServer, smbDelete,
+             [this] { return m_share->unmount(); }, [this] { return m_share->mount(); }};
+    } else if (name == "gvfs") {
+        if (!m_gvfs->whyNot().empty()) return Unavailable(m_gvfs->whyNot());
+        const std::string shown = m_gvfs->smbShare("127.0.0.1", "share");
+        c = {"", shown, m_gvfs->fuseRoot(), smbServer, smbDelete,
+             [this, shown] { return m_gvfs->unmount(kSmbUri, shown); },
+             [this, shown] { return m_gvfs->mount(kSmbUri, shown); }};
+    } else if (name == "kio-fuse") {
+        if (!m_kio) return Unavailable(m_gvfs->whyNot());
+        if (!m_kio->whyNot().empty() || m_kioShare.empty())
+            return Unavailable(m_kio->whyNot().empty() ? "kio-fuse did not mount the share" : m_kio->whyNot());
+        // kio-fuse ejects no single share: it goes as the whole session ends.
+        c = {"", m_kioShare, m_clientsRoot + "/gvfs/kio", smbServer, smbDelete,
+             [this] { m_kio->stop(); return true; },
+             [this] { return m_kio->start(kSmbUri) == m_kioShare; }};
+    } else {
+        if (!m_sftp->whyNot().empty()) return Unavailable(m_sftp->whyNot());
+        c = {"", m_sftp->mounted(), m_sftp->mounted(), [this](const std::string& r) { return m_sftp->server(r); },
+             [this](const std::string& r) { return fs::remove(m_sftp->server(r)); },
+             [this] { return m_sftp->unmount(); }, [this] { return m_sftp->mount(); }};
+    }
+    return c;
+}
+
+void TestShare::addClientRows() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"smbnetfs", "gvfs", "sshfs", "kio-fuse"}) QTest::newRow(name) << QString(name);
+}
+
+void TestShare::everyClient_fileAndFolderRestored_nothingElseRewritten_data() { addClientRows(); }
+
+void TestShare::everyClient_fileAndFolderRestored_nothingElseRewritten() {
+    QFETCH(QString, name);
+    const Client c = client(name);
+    if (!c.whyNot.empty()) QSKIP(c.whyNot.c_str());
+    WriteAll(local("memo.txt"), "the memo");
+    WriteAll(local("Album/a.jpg"), "aaaa");
+    WriteAll(local("Album/sub/b.jpg"), "bbbbbb");
+    WriteAll(local("Album/sub/c.jpg"), "cc");
+    ::chmod(local("Album/sub").c_str(), 0750);  // a mode GVfs cannot give
+    Guard guard;
+    guard.add(local("memo.txt"), c.shown + "/team/", true);
+    guard.add(local("Album"), c.shown + "/team/", false);
+    const auto whole = [&] {
+        return ReadAll(c.server("team/memo.txt")) == "the memo" && ReadAll(c.server("team/Album/a.jpg")) == "aaaa" &&
+               ReadAll(c.server("team/Album/sub/b.jpg")) == "bbbbbb" && ReadAll(c.server("team/Album/sub/c.jpg")) == "cc";
+    };
+    QVERIFY2(guard.passUntil(whole) >= 0, "the first copies never appeared whole");
+    const auto a = Identity(c.server("team/Album/a.jpg"));
+    const auto cc = Identity(c.server("team/Album/sub/c.jpg"));
+
+    QVERIFY(c.deleteFile("team/memo.txt"));
+    QVERIFY(c.deleteFile("team/Album/sub/b.jpg"));
+    const double delay = guard.passUntil(whole);
+    QVERIFY2(delay >= 0, "the deleted copies did not come back");
+    m_restoreDelays[name] = delay;
+    // Only what was deleted is written again; the rest differs from nothing.
+    QCOMPARE(Identity(c.server("team/Album/a.jpg")), a);
+    QCOMPARE(Identity(c.server("team/Album/sub/c.jpg")), cc);
+    for (int i = 0; i < 2; ++i) guard.pass();
+    QCOMPARE(Identity(c.server("team/Album/sub/c.jpg")), cc);
+    QVERIFY(guard.prompt.questions.empty());
+    QVERIFY(guard.running());
+    QTRY_COMPARE_WITH_TIMEOUT(HiddenEntries(c.server("")).join(", "), QString(), 3000);
+}
+
+void TestShare::everyClient_ejectedShare_noQuestion_copiesBackWhenMounted_data() { addClientRows(); }
+
+void TestShare::everyClient_ejectedShare_noQuestion_copiesBackWhenMounted() {
+    QFETCH(QString, name);
+    const Client c = client(name);
+    if (!c.whyNot.empty()) QSKIP(c.whyNot.c_str());
+    WriteAll(local("memo.txt"), "the memo");
+    WriteAll(local("Docs/a.txt"), "a");
+    Guard guard;
+    guard.add(local("memo.txt"), c.shown + "/", true);
+    guard.add(local("Docs"), c.shown + "/", false);
+    const auto whole = [&] {
+        return ReadAll(c.server("memo.txt")) == "the memo" && ReadAll(c.server("Docs/a.txt")) == "a";
+    };
+    QVERIFY(guard.passUntil(whole) >= 0);
+
+    QVERIFY(c.eject());
+    fs::remove(c.server("memo.txt"));
+    fs::remove_all(c.server("Docs"));
+    for (int i = 0; i < 3; ++i) guard.pass();
+    QCOMPARE(guard.prompt.questions, std::vector<std::string>{});
+    QVERIFY(guard.running());
+    QVERIFY2(fs::is_empty(c.bare), "the pass wrote where the share had gone");
+    QVERIFY(!Exists(c.server("memo.txt")));
+
+    QVERIFY(c.mountAgain());
+    QVERIFY2(guard.passUntil(whole) >= 0, "the copies did not come back once the share was mounted again");
+    QVERIFY(guard.prompt.questions.empty());
+}
+
+void TestShare::serversStoppedDuringAPass_guardCarriesOnAndRestores() {
+    // Every client at once: each server is stopped once for the whole suite.
+    std::vector<std::pair<QString, Client>> clients;
+    for (const char* name : {"smbnetfs", "gvfs", "sshfs", "kio-fuse"})
+        if (Client c = client(name); c.whyNot.empty()) clients.emplace_back(name, c);
+    WriteAll(local("memo.txt"), "the memo");
+    WriteAll(local("Docs/a.txt"), "a");
+    Guard guard;
+    for (const auto& [name, c] : clients) {
+        guard.add(local("memo.txt"), c.shown + "/" + name.toStdString() + "/", true);
+        guard.add(local("Docs"), c.shown + "/" + name.toStdString() + "/", false);
+    }
+    const auto restored = [&](const Client& c, const QString& name) {
+        const std::string at = name.toStdString() + "/";
+        return ReadAll(c.server(at + "memo.txt")) == "the memo" && ReadAll(c.server(at + "Docs/a.txt")) == "a";
+    };
+    const auto all = [&] {
+        for (const auto& [name, c] : clients)
+            if (!restored(c, name)) return false;
+        return true;
+    };
+    QVERIFY(guard.passUntil(all, 60000) >= 0);
+    for (const auto& [name, c] : clients) {
+        QVERIFY(c.deleteFile(name.toStdString() + "/memo.txt"));
+        QVERIFY(c.deleteFile(name.toStdString() + "/Docs/a.txt"));
+    }
+
+    m_share->pauseServer(true);
+    if (m_sftp->whyNot().empty()) m_sftp->pauseServer(true);
+    std::thread resume([this] {
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        m_share->pauseServer(false);
+        if (m_sftp->whyNot().empty()) m_sftp->pauseServer(false);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    guard.pass();  // runs into the stopped servers
+    resume.join();
+    qInfo("The pass against the stopped servers took %.1f s", clock.elapsed() / 1000.0);
+    QElapsedTimer afterContinue;
+    afterContinue.start();
+    for (const auto& [name, c] : clients) {
+        const double delay = guard.passUntil([&] { return restored(c, name); }, 90000);
+        QVERIFY2(delay >= 0, qPrintable(name + " did not restore after the server went on"));
+        qInfo("%s: restored %lld ms after the servers went on", qPrintable(name), afterContinue.elapsed());
+    }
+    QCOMPARE(guard.prompt.questions, std::vector<std::string>{});
+    QVERIFY(guard.running());
 }
 
 QTEST_MAIN(TestShare)
