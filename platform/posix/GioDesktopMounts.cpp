@@ -32,10 +32,10 @@ bool HasSessionBusAddress() {
 }
 
 // Connects to the session bus first: a stale address (the desktop session
-// ended) fails here at once. GDBus ends a program whose session bus
-// closes; a guard that keeps copies in place should outlive the desktop's
-// bus, so that is switched off, and the connection is held for the rest of
-// the run because GLib hands out the same one to GIO's monitors.
+// ended) fails here at once. By default GDBus ends a program whose session
+// bus closes; a guard that keeps copies in place should outlive the
+// desktop's bus. The connection is held for the rest of the run because
+// GLib hands that same one to GIO's monitors.
 bool ConnectSessionBus() {
     static GDBusConnection* held = nullptr;
     if (held && !g_dbus_connection_is_closed(held)) return true;
@@ -57,23 +57,32 @@ void IgnorePrint(const gchar*) {}
 
 std::vector<DesktopMount> QueryGio() {
     std::vector<DesktopMount> found;
-    if (!ConnectSessionBus()) return found;
+    // GIO ties the monitor's signals to the thread's default context; without
+    // one of its own here that would be the program's main loop (Qt runs
+    // GLib's), calling into a monitor that this thread drops again.
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
     const GPrintFunc previous = g_set_printerr_handler(&IgnorePrint);
-    GVolumeMonitor* monitor = g_volume_monitor_get();
-    GList* mounts = g_volume_monitor_get_mounts(monitor);
-    for (GList* item = mounts; item; item = item->next) {
-        GMount* mount = G_MOUNT(item->data);
-        GFile* root = g_mount_get_root(mount);
-        gchar* path = g_file_get_path(root);  // NULL for a mount without a FUSE path
-        gchar* name = g_mount_get_name(mount);
-        if (path) found.push_back(DesktopMount{path, name ? name : ""});
-        g_free(name);
-        g_free(path);
-        g_object_unref(root);
+    if (ConnectSessionBus()) {
+        // A fresh monitor each time: one kept would never hear of changes.
+        GVolumeMonitor* monitor = g_volume_monitor_get();
+        GList* mounts = g_volume_monitor_get_mounts(monitor);
+        for (GList* item = mounts; item; item = item->next) {
+            GMount* mount = G_MOUNT(item->data);
+            GFile* root = g_mount_get_root(mount);
+            gchar* path = g_file_get_path(root);  // NULL for a mount without a FUSE path
+            gchar* name = g_mount_get_name(mount);
+            if (path) found.push_back(DesktopMount{path, name ? name : ""});
+            g_free(name);
+            g_free(path);
+            g_object_unref(root);
+        }
+        g_list_free_full(mounts, g_object_unref);
+        g_object_unref(monitor);
     }
-    g_list_free_full(mounts, g_object_unref);
-    g_object_unref(monitor);
     g_set_printerr_handler(previous);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
     return found;
 }
 

@@ -24,6 +24,10 @@
 #include "platform/posix/SystemVolumeSource.h"
 #include "support/TempTree.h"
 
+namespace orvalen::platform {
+void PrintTo(const Volume& v, std::ostream* out) { *out << v.displayText(); }
+}  // namespace orvalen::platform
+
 using namespace orvalen::platform;
 using namespace std::chrono_literals;
 using testsupport::TempTree;
@@ -117,7 +121,6 @@ TEST(GvfsVolumes, mountedArchive_isADriveUnderGiosNameAndFusePath_onlyWithABus) 
         std::function<void()> run;
         ~Cleanup() { run(); }
     } cleanup{[&] {
-        RunToEnd("gio mount -u " + uri, log);
         for (pid_t backend : ChildrenOf(gvfsd)) ::kill(backend, SIGTERM);  // reaped by gvfsd
         PollUntil([&] { return ChildrenOf(gvfsd).empty(); });
         Stop(gvfsFuse);  // unmounts on SIGTERM
@@ -155,4 +158,7 @@ TEST(GvfsVolumes, mountedArchive_isADriveUnderGiosNameAndFusePath_onlyWithABus) 
                                      [](const Volume& a, const Volume& b) { return a.mountPoint < b.mountPoint; }),
                     Volume{sharePath, "small.tar"});
     EXPECT_EQ(withBus, expected) << ReadAll(log);
+    // Unmounted, it is gone from the next list.
+    ASSERT_EQ(RunToEnd("gio mount -u " + sharePath, log), 0) << ReadAll(log);
+    EXPECT_EQ(posix::SystemVolumeSource().volumes(), noBus);
 }
