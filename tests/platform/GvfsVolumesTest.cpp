@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,17 +68,13 @@ void Stop(pid_t pid) {
     }
 }
 
-// The living processes whose parent is `parent`: the backends gvfsd started.
+// gvfsd's children, started on any of its threads: the backends.
 std::vector<pid_t> ChildrenOf(pid_t parent) {
     std::vector<pid_t> children;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string stat = ReadAll(entry.path() / "stat");  // "pid (name) state ppid ..."
-        char state = 0;
-        int ppid = 0;
-        if (stat.rfind(')') != std::string::npos &&
-            std::sscanf(stat.c_str() + stat.rfind(')') + 1, " %c %d", &state, &ppid) == 2 && ppid == parent &&
-            state != 'Z')
-            children.push_back(std::stoi(entry.path().filename()));
+    std::error_code gone;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(parent) + "/task", gone)) {
+        std::istringstream pids(ReadAll(task.path() / "children"));
+        for (pid_t pid = 0; pids >> pid;) children.push_back(pid);
     }
     return children;
 }
