@@ -11,6 +11,8 @@ PACKAGES+=(librsvg2-bin libxcb1-dev)
 # accessibility bus, the desktop-file checkers, the package tools, hardinfo.
 TEST_PACKAGES=(xvfb openbox fluxbox x11-utils xdotool dbus-daemon at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev hardinfo)
+# The drive list's GVfs test: GNOME's GVfs daemon, its FUSE client, its archive backend.
+TEST_PACKAGES+=(gvfs-daemons gvfs-backends gvfs-fuse)
 # Only the tests need these: a real SMB server, the desktops' FUSE clients of it
 # (smbnetfs, GNOME's GVfs, KDE's kio-fuse with its smb worker) and a second
 # client; an SFTP server and sshfs.

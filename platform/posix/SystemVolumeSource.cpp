@@ -14,8 +14,10 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/DesktopShares.h"
 #include "platform/ErrnoMap.h"
 #include "platform/MountInfo.h"
+#include "platform/posix/GioDesktopMounts.h"
 
 namespace orvalen::platform {
 
@@ -25,8 +27,11 @@ std::unique_ptr<VolumeSource> MakeSystemVolumeSource() {
 
 namespace posix {
 
-SystemVolumeSource::SystemVolumeSource(std::string mountInfoPath, std::string labelFolder)
-    : m_mountInfoPath(std::move(mountInfoPath)), m_labelFolder(std::move(labelFolder)) {}
+SystemVolumeSource::SystemVolumeSource(std::string mountInfoPath, std::string labelFolder,
+                                       std::chrono::milliseconds desktopDeadline)
+    : m_mountInfoPath(std::move(mountInfoPath)),
+      m_labelFolder(std::move(labelFolder)),
+      m_desktopDeadline(desktopDeadline) {}
 
 std::vector<Volume> SystemVolumeSource::volumes() {
     std::ifstream in(m_mountInfoPath);
@@ -34,7 +39,12 @@ std::vector<Volume> SystemVolumeSource::volumes() {
     text << in.rdbuf();
     // Without a mount table (not Linux, or /proc not mounted) the root is
     // still there to browse from.
-    return mountinfo::PickVolumes(mountinfo::Parse(text.str()), readLabels());
+    const std::vector<MountEntry> mounts = mountinfo::Parse(text.str());
+    std::vector<Volume> volumes = mountinfo::PickVolumes(mounts, readLabels());
+    // The desktop is asked only when GVfs has its FUSE mount here: elsewhere
+    // none of its mounts has a path to browse.
+    if (!desktopshares::HasGvfsFuse(mounts)) return volumes;
+    return desktopshares::AddDesktopShares(std::move(volumes), mounts, ReadGioMounts(m_desktopDeadline));
 }
 
 DiskLabels SystemVolumeSource::readLabels() const {
