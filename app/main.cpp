@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     orvalen::mdlMain shared;
-    shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
+    shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystemInHelper;
 
     orvalen::ui::frmMain window(shared);
     const auto passLog = orvalen::platform::MakeSystemPassLog();

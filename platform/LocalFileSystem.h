@@ -102,4 +102,10 @@ private:
 
 std::unique_ptr<FileSystem> MakeLocalFileSystem();
 
+// The same service for the program itself. On Linux its calls run in a helper
+// process (see posix/FileSystemHelper.h), so that a call stuck in a dead
+// share cannot keep the program from ending; on Windows it is the service
+// itself for now.
+std::unique_ptr<FileSystem> MakeLocalFileSystemInHelper();
+
 }  // namespace orvalen::platform

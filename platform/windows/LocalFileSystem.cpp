@@ -293,4 +293,7 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
     }
 }
 
+// No helper process on Windows yet: the service itself.
+std::unique_ptr<FileSystem> MakeLocalFileSystemInHelper() { return MakeLocalFileSystem(); }
+
 }  // namespace orvalen::platform

@@ -83,7 +83,7 @@ QStringList HiddenEntries(const std::string& folder) {
 // real file-system service, the questions answered from a script.
 struct Guard : testsupport::GuardRig {
     Guard() {
-        shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
+        shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystemInHelper;
         view.interval = "1";
     }
     void add(const std::string& source, const std::string& destination, bool isFile) {
@@ -491,7 +491,7 @@ void TestShare::namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly() {
     QVERIFY(fs::is_directory(destination));
 
     orvalen::mdlMain shared;
-    shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystem;
+    shared.MakeFileSystem = orvalen::platform::MakeLocalFileSystemInHelper;
     orvalen::ui::frmMain window(shared);
     window.setExitAction([] {});
     testsupport::MainWindowDriver ui(window);

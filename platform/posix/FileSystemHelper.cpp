@@ -1,0 +1,310 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/FileSystemHelper.h"
+
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+#include "core/PathText.h"
+#include "core/RuntimeError.h"
+#include "platform/LocalFileSystem.h"
+
+namespace orvalen::platform::posix {
+
+namespace {
+
+enum class Op : std::uint8_t {
+    FileExists,
+    FolderExists,
+    FolderExistsNoFollow,
+    CheckDestination,
+    GetFile,
+    GetFolder,
+    CreateFolder,
+    FileSize,
+    FolderSize,
+    CopyFile,
+    CopyFolder,
+};
+
+enum class Status : std::uint8_t { Ok, Failed };
+
+class Writer {
+public:
+    Writer& u8(std::uint8_t v) {
+        m_bytes.push_back(static_cast<char>(v));
+        return *this;
+    }
+    Writer& u64(std::uint64_t v) {
+        for (int i = 0; i < 8; ++i) m_bytes.push_back(static_cast<char>(v >> (8 * i)));
+        return *this;
+    }
+    Writer& text(const std::string& s) {
+        u64(s.size());
+        m_bytes += s;
+        return *this;
+    }
+    const std::string& bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+// Reads what Writer wrote; a short or malformed message throws.
+class Reader {
+public:
+    explicit Reader(const std::string& bytes) : m_bytes(bytes) {}
+    std::uint8_t u8() {
+        need(1);
+        return static_cast<std::uint8_t>(m_bytes[m_pos++]);
+    }
+    std::uint64_t u64() {
+        need(8);
+        std::uint64_t v = 0;
+        for (int i = 0; i < 8; ++i) v |= std::uint64_t{static_cast<std::uint8_t>(m_bytes[m_pos++])} << (8 * i);
+        return v;
+    }
+    std::string text() {
+        const std::uint64_t size = u64();
+        need(size);
+        std::string s = m_bytes.substr(m_pos, size);
+        m_pos += size;
+        return s;
+    }
+
+private:
+    void need(std::uint64_t n) const {
+        if (n > m_bytes.size() - m_pos) throw std::runtime_error("malformed message of the file-system helper");
+    }
+    const std::string& m_bytes;
+    std::size_t m_pos = 0;
+};
+
+// A frame is its length, then its bytes. MSG_NOSIGNAL: a helper that died
+// must fail the call, not kill the program with SIGPIPE.
+bool sendFrame(int socket, const std::string& payload) {
+    Writer frame;
+    frame.u64(payload.size());
+    const std::string bytes = frame.bytes() + payload;
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool receiveExactly(int socket, char* data, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::recv(socket, data + got, size - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool receiveFrame(int socket, std::string& payload) {
+    std::string header(8, '\0');
+    if (!receiveExactly(socket, header.data(), header.size())) return false;
+    const std::uint64_t size = Reader(header).u64();
+    if (size > (std::uint64_t{1} << 30)) return false;
+    payload.assign(size, '\0');
+    return receiveExactly(socket, payload.data(), payload.size());
+}
+
+std::string answer(FileSystem& fs, const std::string& request) {
+    Reader in(request);
+    const auto op = static_cast<Op>(in.u8());
+    const std::string path = in.text();
+    Writer out;
+    out.u8(static_cast<std::uint8_t>(Status::Ok));
+    switch (op) {
+    case Op::FileExists: out.u8(fs.FileExists(path)); break;
+    case Op::FolderExists: out.u8(fs.FolderExists(path)); break;
+    case Op::FolderExistsNoFollow: out.u8(fs.FolderExistsNoFollow(path)); break;
+    case Op::CheckDestination: fs.CheckDestination(path); break;
+    case Op::GetFile: out.text(fs.GetFile(path).Path); break;
+    case Op::GetFolder: out.text(fs.GetFolder(path).Path); break;
+    case Op::CreateFolder: fs.CreateFolder(path); break;
+    case Op::FileSize: out.u64(fs.Size(FileRef{path})); break;
+    case Op::FolderSize: out.u64(fs.Size(FolderRef{path})); break;
+    case Op::CopyFile: fs.Copy(FileRef{path}, in.text()); break;
+    case Op::CopyFolder: fs.Copy(FolderRef{path}, in.text()); break;
+    default: throw std::runtime_error("unknown request to the file-system helper");
+    }
+    return out.bytes();
+}
+
+std::string request(Op op, const std::string& path) {
+    return Writer().u8(static_cast<std::uint8_t>(op)).text(path).bytes();
+}
+
+std::string request(Op op, const std::string& path, const std::string& destination) {
+    return Writer().u8(static_cast<std::uint8_t>(op)).text(path).text(destination).bytes();
+}
+
+}  // namespace
+
+void ServeFileSystem(int socket, FileSystem& service) {
+    std::string incoming;
+    while (receiveFrame(socket, incoming)) {
+        std::string reply;
+        try {
+            reply = answer(service, incoming);
+        } catch (const RuntimeError& e) {
+            reply = Writer().u8(static_cast<std::uint8_t>(Status::Failed)).u64(static_cast<std::uint64_t>(e.number()))
+                        .text(e.what()).bytes();
+        } catch (const std::exception& e) {
+            reply = Writer().u8(static_cast<std::uint8_t>(Status::Failed)).u64(err::kPathFileAccess)
+                        .text(e.what()).bytes();
+        }
+        if (!sendFrame(socket, reply)) return;
+    }
+}
+
+HelperFileSystem::HelperFileSystem(std::function<std::unique_ptr<FileSystem>()> makeService)
+    : m_makeService(std::move(makeService)) {}
+
+HelperFileSystem::~HelperFileSystem() { stop(); }
+
+void HelperFileSystem::start() {
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        throw RuntimeError(err::kPathFileAccess, std::string("Cannot start the file-system helper: ") +
+                                                     std::strerror(errno));
+    const pid_t middle = ::fork();
+    if (middle == 0) {
+        // Only this thread lives on in the child. A second fork hands the
+        // helper to init, so that a helper still stuck when the program
+        // ends is never left as a zombie of ours.
+        if (::fork() != 0) ::_exit(0);
+        // Nothing of the program's stays open here (its display connection
+        // above all), only the socket and the standard streams.
+        const int socket = pair[1];
+        ::close_range(3, static_cast<unsigned>(socket) - 1, 0);
+        ::close_range(static_cast<unsigned>(socket) + 1, ~0U, 0);
+        const pid_t self = ::getpid();
+        if (!sendFrame(socket, Writer().u64(static_cast<std::uint64_t>(self)).bytes())) ::_exit(0);
+        {
+            const std::unique_ptr<FileSystem> service = m_makeService();
+            ServeFileSystem(socket, *service);
+        }
+        ::_exit(0);
+    }
+    ::close(pair[1]);
+    if (middle < 0) {
+        ::close(pair[0]);
+        throw RuntimeError(err::kPathFileAccess, "Cannot start the file-system helper");
+    }
+    ::waitpid(middle, nullptr, 0);
+    std::string hello;
+    if (!receiveFrame(pair[0], hello)) {
+        ::close(pair[0]);
+        throw RuntimeError(err::kPathFileAccess, "The file-system helper did not start");
+    }
+    m_pid = static_cast<pid_t>(Reader(hello).u64());
+    m_socket = pair[0];
+}
+
+void HelperFileSystem::stop() {
+    // The helper sees the socket close and ends once its call (if any) returns.
+    if (m_socket >= 0) ::close(m_socket);
+    m_socket = -1;
+}
+
+std::string HelperFileSystem::call(const std::string& req) {
+    std::lock_guard lock(m_mutex);
+    if (m_socket < 0) start();
+    std::string reply;
+    if (!sendFrame(m_socket, req) || !receiveFrame(m_socket, reply)) {
+        stop();
+        throw RuntimeError(err::kPathFileAccess, "The file-system helper ended during a call");
+    }
+    Reader in(reply);
+    if (static_cast<Status>(in.u8()) == Status::Ok) return reply.substr(1);
+    const auto number = static_cast<int>(in.u64());
+    throw RuntimeError(number, in.text());
+}
+
+namespace {
+
+bool flag(const std::string& value) { return !value.empty() && value[0] != 0; }
+
+std::uint64_t number(const std::string& value) { return Reader(value).u64(); }
+
+std::string text(const std::string& value) { return Reader(value).text(); }
+
+}  // namespace
+
+// Looking never fails: a helper that cannot be reached counts as "not there".
+bool HelperFileSystem::FileExists(const std::string& path) {
+    try {
+        return flag(call(request(Op::FileExists, path)));
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+bool HelperFileSystem::FolderExists(const std::string& path) {
+    try {
+        return flag(call(request(Op::FolderExists, path)));
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+bool HelperFileSystem::FolderExistsNoFollow(const std::string& path) {
+    try {
+        return flag(call(request(Op::FolderExistsNoFollow, path)));
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+void HelperFileSystem::CheckDestination(const std::string& destinationFolder) {
+    call(request(Op::CheckDestination, destinationFolder));
+}
+
+FileRef HelperFileSystem::GetFile(const std::string& path) { return FileRef{text(call(request(Op::GetFile, path)))}; }
+
+FolderRef HelperFileSystem::GetFolder(const std::string& path) {
+    return FolderRef{text(call(request(Op::GetFolder, path)))};
+}
+
+// Text only: nothing to carry to the helper.
+std::string HelperFileSystem::GetParentFolderName(const std::string& path) { return path::GetParentFolderName(path); }
+
+void HelperFileSystem::CreateFolder(const std::string& path) { call(request(Op::CreateFolder, path)); }
+
+std::uint64_t HelperFileSystem::Size(const FileRef& file) { return number(call(request(Op::FileSize, file.Path))); }
+
+std::uint64_t HelperFileSystem::Size(const FolderRef& folder) {
+    return number(call(request(Op::FolderSize, folder.Path)));
+}
+
+void HelperFileSystem::Copy(const FileRef& source, const std::string& destination) {
+    call(request(Op::CopyFile, source.Path, destination));
+}
+
+void HelperFileSystem::Copy(const FolderRef& source, const std::string& destination) {
+    call(request(Op::CopyFolder, source.Path, destination));
+}
+
+}  // namespace orvalen::platform::posix
+
+namespace orvalen::platform {
+
+std::unique_ptr<FileSystem> MakeLocalFileSystemInHelper() {
+    return std::make_unique<posix::HelperFileSystem>(&MakeLocalFileSystem);
+}
+
+}  // namespace orvalen::platform
