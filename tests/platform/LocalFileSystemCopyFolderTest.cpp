@@ -351,7 +351,9 @@ void expectSameTree(const std::string& from, const std::string& to) {
         const struct stat a = lstatOf(entry.path().string());
         const struct stat b = lstatOf(to + relative);
         EXPECT_EQ(a.st_mode, b.st_mode) << relative;
-        if (!S_ISDIR(a.st_mode)) EXPECT_EQ(a.st_size, b.st_size) << relative;
+        if (!S_ISDIR(a.st_mode)) {
+            EXPECT_EQ(a.st_size, b.st_size) << relative;
+        }
         EXPECT_EQ(a.st_mtim.tv_sec, b.st_mtim.tv_sec) << relative;
         EXPECT_EQ(a.st_mtim.tv_nsec, b.st_mtim.tv_nsec) << relative;
         ++seen;
