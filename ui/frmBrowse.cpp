@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include <exception>
 #include <filesystem>
@@ -31,6 +33,26 @@ namespace orvalen::ui {
 namespace {
 const QString kTitleText = QString::fromLatin1(kTitle);
 constexpr int kMountPointRole = Qt::UserRole;
+
+// The drive list keeps its fixed width, and a share's mount point is long
+// (a desktop's shares sit deep below /run/user): the closed box keeps both
+// ends of the text, so the "[name]" at its end stays in sight.
+class DriveComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, this);
+        option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
 }  // namespace
 
 frmBrowse::frmBrowse(mdlMain& shared, PathCaptions& captions,
@@ -57,7 +79,7 @@ frmBrowse::~frmBrowse() = default;
 void frmBrowse::createControls() {
     m_Label1 = new QLabel(QStringLiteral("Select drive:"), this);
     m_Label1->setObjectName(QStringLiteral("Label1"));
-    m_Drive1 = new QComboBox(this);
+    m_Drive1 = new DriveComboBox(this);
     m_Drive1->setObjectName(QStringLiteral("Drive1"));
 
     m_cmdSelect = new QPushButton(QStringLiteral("Select"), this);
