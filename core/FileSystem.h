@@ -37,6 +37,12 @@ public:
     // that went away leaves an empty local folder behind at its mount point).
     virtual void CheckDestination(const std::string& destinationFolder) { (void)destinationFolder; }
 
+    // What the service saw of folders while sizing them may no longer hold:
+    // a pass begins, or the user has answered a question (and may have
+    // changed anything meanwhile). A folder copy then trusts only what was
+    // seen after this call.
+    virtual void ForgetSeenFolders() {}
+
     virtual FileRef GetFile(const std::string& path) = 0;
     virtual FolderRef GetFolder(const std::string& path) = 0;
 

@@ -50,6 +50,8 @@ void GuardEngine::runPass(const ItemList& items, const std::atomic<bool>& stoppe
     m_stopped = &stopped;
     const int n = items.count();  // the bound is fixed for this pass
     m_passCount = n;
+    // Nothing seen by an earlier pass is trusted.
+    if (n > 0) forgetSeenFolders();
     for (int i = 0; i < n && !stopped; ++i) {
         m_shared.ItemIndex = static_cast<std::int16_t>(i);
         if (!processItem()) return;
@@ -70,6 +72,16 @@ bool GuardEngine::attempt(Step&& step) {
             number = err::kPathFileAccess;
         }
         if (handleFailure(number) == Outcome::EndPass) return false;
+        // The box was up for as long as the user liked.
+        forgetSeenFolders();
+    }
+}
+
+void GuardEngine::forgetSeenFolders() {
+    try {
+        m_shared.FileSys().ForgetSeenFolders();
+    } catch (...) {
+        // A service that cannot be had fails the item's first step, which says why.
     }
 }
 

@@ -57,6 +57,7 @@ private:
     template <typename Step>
     bool attempt(Step&& step);
     Outcome handleFailure(int number);
+    void forgetSeenFolders();
 
     std::string missingFolderMessage() const;
     std::string accessRefusedMessage() const;

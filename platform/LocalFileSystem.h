@@ -33,6 +33,9 @@ public:
     // not count (a trailing separator still resolves one). Never throws.
     bool FolderExistsNoFollow(const std::string& path) override;
 
+    // The size walks seen so far are not used by any later folder copy.
+    void ForgetSeenFolders() override;
+
     // 68 when the folder lies on a mount that is gone (see MountWatch), or
     // its nearest existing folder answers as a dead network mount does.
     void CheckDestination(const std::string& destinationFolder) override;
@@ -89,8 +92,9 @@ public:
     // Where the mount tables are read; tests put made-up ones in their place.
     void setMountTables(std::string mountInfoPath, std::string fstabPath);
 
-    // What the last size walks saw, for the folder copy that usually follows
-    // them in the same pass (see posix/FolderDigest.h). Empty on Windows.
+    // What the size walks since ForgetSeenFolders saw, for the folder copy
+    // that usually follows them in the same pass (see posix/FolderDigest.h).
+    // Empty on Windows.
     struct WalkMemory;
 
 private:

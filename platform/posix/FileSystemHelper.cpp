@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/posix/FileSystemHelper.h"
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +32,7 @@ enum class Op : std::uint8_t {
     FolderSize,
     CopyFile,
     CopyFolder,
+    ForgetSeenFolders,
 };
 
 enum class Status : std::uint8_t { Ok, Failed };
@@ -139,6 +142,7 @@ std::string answer(FileSystem& fs, const std::string& request) {
     case Op::FolderSize: out.u64(fs.Size(FolderRef{path})); break;
     case Op::CopyFile: fs.Copy(FileRef{path}, in.text()); break;
     case Op::CopyFolder: fs.Copy(FolderRef{path}, in.text()); break;
+    case Op::ForgetSeenFolders: fs.ForgetSeenFolders(); break;
     default: throw std::runtime_error("unknown request to the file-system helper");
     }
     return out.bytes();
@@ -171,47 +175,57 @@ void ServeFileSystem(int socket, FileSystem& service) {
     }
 }
 
-HelperFileSystem::HelperFileSystem(std::function<std::unique_ptr<FileSystem>()> makeService)
-    : m_makeService(std::move(makeService)) {}
+HelperFileSystem::HelperFileSystem(std::string program) : m_program(std::move(program)) {}
 
 HelperFileSystem::~HelperFileSystem() { stop(); }
 
+namespace {
+
+bool isExecutable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+}  // namespace
+
+std::string HelperProgramPath() {
+    // Installed: <prefix>/libexec/orvalen/ beside <prefix>/bin/orvalen.
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) {
+        std::string folder(self, static_cast<std::size_t>(n));
+        folder = folder.substr(0, folder.rfind('/'));
+        const std::string installed = folder + "/../libexec/orvalen/" + kHelperProgramName;
+        if (isExecutable(installed)) return installed;
+    }
+    // Run from the build tree: the program, its tests and its benchmarks.
+    return ORVALEN_FILE_HELPER_BUILD_PATH;
+}
+
 void HelperFileSystem::start() {
+    reap();
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         throw RuntimeError(err::kPathFileAccess, std::string("Cannot start the file-system helper: ") +
                                                      std::strerror(errno));
-    const pid_t middle = ::fork();
-    if (middle == 0) {
-        // Only this thread lives on in the child. A second fork hands the
-        // helper to init, so that a helper still stuck when the program
-        // ends is never left as a zombie of ours.
-        if (::fork() != 0) ::_exit(0);
-        // Nothing of the program's stays open here (its display connection
-        // above all), only the socket and the standard streams.
-        const int socket = pair[1];
-        ::close_range(3, static_cast<unsigned>(socket) - 1, 0);
-        ::close_range(static_cast<unsigned>(socket) + 1, ~0U, 0);
-        const pid_t self = ::getpid();
-        if (!sendFrame(socket, Writer().u64(static_cast<std::uint64_t>(self)).bytes())) ::_exit(0);
-        {
-            const std::unique_ptr<FileSystem> service = m_makeService();
-            ServeFileSystem(socket, *service);
-        }
-        ::_exit(0);
-    }
+    // A fresh program, not a fork: a fork of a program with threads may hold
+    // another thread's locks for ever. It keeps nothing of ours but the
+    // socket, and no standard stream either: a helper stuck in a dead share
+    // after the program ended must not hold a terminal's or a pipe's end.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], kHelperSocket);
+    const std::string program = m_program.empty() ? HelperProgramPath() : m_program;
+    char* const argv[] = {const_cast<char*>(kHelperProgramName), nullptr};
+    char* const envp[] = {nullptr};
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp);
+    posix_spawn_file_actions_destroy(&actions);
     ::close(pair[1]);
-    if (middle < 0) {
+    if (failed != 0) {
         ::close(pair[0]);
-        throw RuntimeError(err::kPathFileAccess, "Cannot start the file-system helper");
+        throw RuntimeError(err::kPathFileAccess,
+                           "Cannot start the file-system helper " + program + ": " + std::strerror(failed));
     }
-    ::waitpid(middle, nullptr, 0);
-    std::string hello;
-    if (!receiveFrame(pair[0], hello)) {
-        ::close(pair[0]);
-        throw RuntimeError(err::kPathFileAccess, "The file-system helper did not start");
-    }
-    m_pid = static_cast<pid_t>(Reader(hello).u64());
+    m_pid = pid;
     m_socket = pair[0];
 }
 
@@ -219,6 +233,13 @@ void HelperFileSystem::stop() {
     // The helper sees the socket close and ends once its call (if any) returns.
     if (m_socket >= 0) ::close(m_socket);
     m_socket = -1;
+    reap();
+}
+
+void HelperFileSystem::reap() {
+    // One that is still stuck is left to end by itself, and to init if the
+    // program ends first.
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) != 0) m_pid = -1;
 }
 
 std::string HelperFileSystem::call(const std::string& req) {
@@ -283,6 +304,8 @@ FolderRef HelperFileSystem::GetFolder(const std::string& path) {
 // Text only: nothing to carry to the helper.
 std::string HelperFileSystem::GetParentFolderName(const std::string& path) { return path::GetParentFolderName(path); }
 
+void HelperFileSystem::ForgetSeenFolders() { call(request(Op::ForgetSeenFolders, {})); }
+
 void HelperFileSystem::CreateFolder(const std::string& path) { call(request(Op::CreateFolder, path)); }
 
 std::uint64_t HelperFileSystem::Size(const FileRef& file) { return number(call(request(Op::FileSize, file.Path))); }
@@ -304,7 +327,7 @@ void HelperFileSystem::Copy(const FolderRef& source, const std::string& destinat
 namespace orvalen::platform {
 
 std::unique_ptr<FileSystem> MakeLocalFileSystemInHelper() {
-    return std::make_unique<posix::HelperFileSystem>(&MakeLocalFileSystem);
+    return std::make_unique<posix::HelperFileSystem>();
 }
 
 }  // namespace orvalen::platform

@@ -3,7 +3,6 @@
 
 #include <sys/types.h>
 
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,13 +21,14 @@ namespace orvalen::platform::posix {
 // ends when the program has gone and its call has returned.
 //
 // Each call is one request and one answer on a socket pair; a failure comes
-// back as the same RuntimeError number and text. The helper is started at the
-// first call and again at the next call if it has died (number 75 for the
-// call under way then). One caller at a time: the guard pass.
+// back as the same RuntimeError number and text. The helper is the program
+// `orvalen-file-helper`, started at the first call and again at the next
+// call if it has died (number 75 for the call under way then). One caller at
+// a time: the guard pass.
 class HelperFileSystem : public FileSystem {
 public:
-    // `makeService` builds the service inside the helper.
-    explicit HelperFileSystem(std::function<std::unique_ptr<FileSystem>()> makeService);
+    // `program`: the helper to start; empty for HelperProgramPath().
+    explicit HelperFileSystem(std::string program = {});
     ~HelperFileSystem() override;
     HelperFileSystem(const HelperFileSystem&) = delete;
     HelperFileSystem& operator=(const HelperFileSystem&) = delete;
@@ -37,6 +37,7 @@ public:
     bool FolderExists(const std::string& path) override;
     bool FolderExistsNoFollow(const std::string& path) override;
     void CheckDestination(const std::string& destinationFolder) override;
+    void ForgetSeenFolders() override;
     FileRef GetFile(const std::string& path) override;
     FolderRef GetFolder(const std::string& path) override;
     std::string GetParentFolderName(const std::string& path) override;
@@ -53,12 +54,21 @@ private:
     std::string call(const std::string& request);
     void start();
     void stop();
+    void reap();
 
-    std::function<std::unique_ptr<FileSystem>()> m_makeService;
+    std::string m_program;
     std::mutex m_mutex;
     int m_socket = -1;
     pid_t m_pid = -1;
 };
+
+inline constexpr const char* kHelperProgramName = "orvalen-file-helper";
+// The helper's end of the socket pair.
+inline constexpr int kHelperSocket = 3;
+
+// Where the helper program is: installed beside the running program
+// (<prefix>/libexec/orvalen), else where the build put it.
+std::string HelperProgramPath();
 
 // The helper's side: answers requests on `socket` until it is closed.
 void ServeFileSystem(int socket, FileSystem& service);

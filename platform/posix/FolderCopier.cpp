@@ -180,6 +180,17 @@ void FolderCopier::leave(Walk& walk) {
     }
 }
 
+// A copy's folder keeps its source's mode, read-only too. The program's own
+// writes into it get the owner's write access back for as long as the folder
+// is open; leave() puts the source's mode back.
+void FolderCopier::makeWritable(Level& here) {
+    mode_t& mode = here.destinationStat.st_mode;
+    if ((mode & S_IWUSR) && (mode & S_IXUSR)) return;
+    const mode_t writable = (mode & 07777) | S_IWUSR | S_IXUSR;
+    // Where that is refused, the write itself says so.
+    if (::fchmod(here.destination.get(), writable) == 0) mode = (mode & ~mode_t{07777}) | writable;
+}
+
 std::int64_t FolderCopier::timeStepOf(dev_t device) {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& known : m_timeSteps)
@@ -249,6 +260,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
         if (statOpen(file.get(), st) != 0) throw ErrorFromErrno(errno, "Cannot look at the source of", shown);
         if (!S_ISREG(st.st.st_mode) || !onSameMount(st, m_root)) return;
         here.changed = true;
+        makeWritable(here);
         const dev_t device = here.destinationStat.st_dev;
         std::int64_t step = timeStepOf(device);
         const bool known = step != 0;
@@ -256,6 +268,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
         if (!known && step != 0) rememberTimeStep(device, step);
     } else if (type == DT_LNK) {
         here.changed = true;
+        makeWritable(here);
         copyLinkInto(from, name, st.st, to, shown);
     } else if (type == DT_DIR) {
         const std::uint64_t path = childPath(here.path, name);
@@ -273,6 +286,10 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
         if (statOpen(sub.get(), subStat) != 0) throw ErrorFromErrno(errno, "Cannot look at", shown);
         // The copy placed inside its own source is not copied into itself again.
         if (subStat.st.st_dev == m_copyDevice && subStat.st.st_ino == m_copyInode) return;
+        if (!(here.destinationStat.st_mode & S_IWUSR)) {
+            struct stat there{};
+            if (::fstatat(to, name, &there, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(there.st_mode)) makeWritable(here);
+        }
         bool created = false;
         UniqueFd copy = openOrCreateFolder(to, name, shown, &created, subStat.st.st_mode);
         if (created) here.changed = true;

@@ -78,6 +78,7 @@ private:
     void copyEntry(Walk& walk, const dirent& entry);
     bool upToDate(int folderFd, const char* name, const struct stat& source, dev_t folderDevice);
     void leave(Walk& walk);
+    void makeWritable(Level& here);
     std::int64_t timeStepOf(dev_t device);
     void rememberTimeStep(dev_t device, std::int64_t step);
 

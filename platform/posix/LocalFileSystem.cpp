@@ -102,17 +102,16 @@ std::string readText(const std::string& path) {
 }  // namespace
 
 // The digests of the last few folders sized, by the path they were sized by.
-// A pass sizes the source and the copy and then copies; digests older than
-// that are not trusted. A digest that is out of date only makes a copy leave
-// a difference for the next pass, whose sizes notice it.
+// A pass sizes the source and the copy and then copies; only walks made since
+// ForgetSeenFolders (the start of the pass, or the last question) are
+// trusted, and only those that went to the end.
 struct LocalFileSystem::WalkMemory {
     struct Walk {
         std::string path;
-        std::chrono::steady_clock::time_point when;
+        bool complete = false;
         posix::FolderDigest digest;
     };
     static constexpr std::size_t kKept = 4;
-    static constexpr std::chrono::seconds kFresh{30};
     std::vector<Walk> walks;
 
     posix::FolderDigest* slotFor(const std::string& path) {
@@ -122,16 +121,18 @@ struct LocalFileSystem::WalkMemory {
                 break;
             }
         if (walks.size() >= kKept) walks.erase(walks.begin());
-        walks.push_back(Walk{path, {}, {}});
+        walks.push_back(Walk{path, false, {}});
         return &walks.back().digest;
     }
-    void done() { walks.back().when = std::chrono::steady_clock::now(); }
+    void done() { walks.back().complete = true; }
     const posix::FolderDigest* find(const std::string& path) const {
         for (const Walk& w : walks)
-            if (w.path == path && std::chrono::steady_clock::now() - w.when < kFresh) return &w.digest;
+            if (w.path == path && w.complete) return &w.digest;
         return nullptr;
     }
 };
+
+void LocalFileSystem::ForgetSeenFolders() { m_walks.reset(); }
 
 void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
     m_mountInfoPath = std::move(mountInfoPath);

@@ -150,6 +150,9 @@ void listSource(CopyLevel& level) {
 
 }  // namespace
 
+// Nothing is kept between walks here.
+void LocalFileSystem::ForgetSeenFolders() {}
+
 // A mapped drive whose share is gone answers "not ready" itself (68), so
 // there is no empty local folder to guard against here.
 void LocalFileSystem::CheckDestination(const std::string&) {}

@@ -481,3 +481,19 @@ TEST_F(GuardEngineTest, silentEnd_newReasonIsLogged_retriedQuestionsAreNot) {
               std::string::npos);
     EXPECT_NE(log.lines[2].find("is guarded again"), std::string::npos);
 }
+
+TEST_F(GuardEngineTest, seenFolders_areForgottenAtEachPassAndAfterEachAnswer) {
+    fs->addFolder("/work/album");
+    addFolderItem("/work/album", "/share/");
+    fs->failNext("CopyFolder", err::kPermissionDenied);
+    prompt.answers = {kRetry};
+    pass();
+    const auto& log = fs->log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "ForgetSeenFolders");
+    const int asked = at("CopyFolder /share/album");
+    ASSERT_GE(asked, 0);
+    ASSERT_LT(asked + 2, static_cast<int>(log.size()));
+    EXPECT_EQ(log[static_cast<std::size_t>(asked) + 1], "ForgetSeenFolders");
+    EXPECT_EQ(log[static_cast<std::size_t>(asked) + 2], "CopyFolder /share/album");
+}

@@ -28,7 +28,7 @@ class FileSystemHelper : public ::testing::Test {
 protected:
     TempTree tree;
     LocalFileSystem local;
-    HelperFileSystem helper{&orvalen::platform::MakeLocalFileSystem};
+    HelperFileSystem helper;
 };
 
 // What one call gives, as text: its result or its failure number.

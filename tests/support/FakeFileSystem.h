@@ -40,6 +40,7 @@ public:
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     void CheckDestination(const std::string& destinationFolder) override { enter("CheckDestination", destinationFolder); }
+    void ForgetSeenFolders() override { m_log.push_back("ForgetSeenFolders"); }
     orvalen::FileRef GetFile(const std::string& path) override;
     orvalen::FolderRef GetFolder(const std::string& path) override;
     std::string GetParentFolderName(const std::string& path) override;
