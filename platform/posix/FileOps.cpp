@@ -204,7 +204,8 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
     if (direct) {
         out.reset(openAt(folderFd, name.c_str(), flags, createMode));
         if (out.valid()) written = name;
-        else if (errno != EEXIST) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
+        else if (errno != EEXIST)
+            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", shown);
     }
     if (!out.valid()) {
         written = LocalFileSystem::TemporaryNameFor(name);
@@ -214,7 +215,8 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
             clearTemporary(folderFd, written, shown);
             out.reset(openAt(folderFd, written.c_str(), flags, createMode));
         }
-        if (!out.valid()) throw ErrorFromErrno(errno, "Cannot create the copy", shown);
+        if (!out.valid())
+            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", shown);
     }
     try {
         copyContent(source, out.get(), sourceStat, shown);
@@ -230,12 +232,22 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
         // rename replaces a link at the copy's path instead of writing through it.
         if (written != name &&
             whileBusy([&] { return ::renameat(folderFd, written.c_str(), folderFd, name.c_str()); }) != 0)
-            throw ErrorFromErrno(errno, "Cannot put the copy in place at", shown);
+            throw ErrorFromErrno(nameRefusal(errno, folderFd, written.c_str()), "Cannot put the copy in place at",
+                                 shown);
     } catch (...) {
         out.reset();
         removeQuietly(folderFd, written);
         throw;
     }
+}
+
+int nameRefusal(int e, int folderFd, const char* written) {
+    if (e != ENOENT) return e;
+    struct stat st{};
+    // A folder deleted meanwhile has no links left: then the folder is missing.
+    if (::fstat(folderFd, &st) != 0 || st.st_nlink == 0) return e;
+    if (written && ::fstatat(folderFd, written, &st, AT_SYMLINK_NOFOLLOW) != 0) return e;
+    return EACCES;
 }
 
 bool metadataRefused(int e) {
@@ -336,7 +348,7 @@ void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkS
     const timespec times[2] = {linkStat.st_atim, linkStat.st_mtim};
     ::utimensat(folderFd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);  // times of a link are a nicety
     if (whileBusy([&] { return ::renameat(folderFd, temp.c_str(), folderFd, name); }) != 0) {
-        const int e = errno;
+        const int e = nameRefusal(errno, folderFd, temp.c_str());
         removeQuietly(folderFd, temp);
         throw ErrorFromErrno(e, "Cannot put the link in place at", shown);
     }

@@ -61,6 +61,13 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
 // copy then goes on without it; its content is what matters.
 bool metadataRefused(int e);
 
+// Through a share, a name the server refuses (a link standing there that it
+// will not follow) answers ENOENT, though the folder is open and what was
+// written under `written` (null when nothing yet) is there: that is refused
+// access at the destination (EACCES), not a missing folder. Any other errno
+// comes back unchanged.
+int nameRefusal(int e, int folderFd, const char* written);
+
 // What probeTimeStep answers when the destination does not take the times it
 // is given (kio-fuse): a copy then counts as current when it is not older
 // than its source.

@@ -245,6 +245,23 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
         return;
     }
+    if (path::EndsWithSeparator(destination)) {
+        // The copy is the destination folder the user chose (the source is a
+        // drive root): it and the links above it are the user's, a link to a
+        // share among them. It is filled where it leads, never replaced.
+        UniqueFd chosen(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (chosen.valid()) {
+            posix::FolderCopier copier(std::move(in), source.Path, std::move(chosen), destination, false);
+            if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
+            copier.run();
+            return;
+        }
+        struct stat st{};
+        // Only a folder that is not there at all is made; a link leading
+        // nowhere stays the user's.
+        if (errno != ENOENT || ::lstat(trimmed.c_str(), &st) == 0)
+            throw ErrorFromErrno(errno, "Cannot open folder", destination);
+    }
     CopyPlace place = openCopyPlace(trimmed);
     if (place.name.empty() || place.name == "." || place.name == "..")
         throw ErrorFromErrno(EINVAL, "Cannot copy a folder to", destination);
@@ -281,8 +298,11 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         // Some file systems (FUSE ones among them) know only the plain rename,
         // which still refuses to replace a folder that is not empty.
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-            throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
-        if (renameInPlace(0) != 0) throw ErrorFromErrno(errno, "Cannot put the copy in place at", destination);
+            throw ErrorFromErrno(posix::nameRefusal(errno, parent, temp.c_str()), "Cannot put the copy in place at",
+                                 destination);
+        if (renameInPlace(0) != 0)
+            throw ErrorFromErrno(posix::nameRefusal(errno, parent, temp.c_str()), "Cannot put the copy in place at",
+                                 destination);
     }
 }
 

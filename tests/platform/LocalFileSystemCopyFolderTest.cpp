@@ -422,3 +422,14 @@ TEST_F(LocalFileSystemCopyFolder, readOnlySourceFolder_itsCopyStillTakesLaterCha
     });
     EXPECT_EQ(result, 0) << "a failure number, or 1001 wrong mode, 1002 old content";
 }
+
+TEST_F(LocalFileSystemCopyFolder, copyThatIsTheChosenFolderItself_fillsWhereItsLinkLeads) {
+    // A source at a drive root: the copy's path is the destination folder,
+    // here the user's link to a mounted share.
+    tree.writeFile("work/Photos/a.jpg", "a");
+    const std::string mounted = tree.makeFolder("mnt/share");
+    const std::string link = tree.makeLink("Share", mounted);
+    fs.Copy(fs.GetFolder(src), link + "/");
+    EXPECT_EQ(linkText(link), mounted);
+    EXPECT_EQ(TempTree::readFile(mounted + "/a.jpg"), "a");
+}

@@ -146,6 +146,7 @@ private slots:
     void readOnlyShare_asksUntilWritable_andCancelStops();
     void fullShare_keepsTheOldCopy_untilThereIsRoom();
     void hostileLinksOnTheServer_nothingOutsideIsWritten();
+    void nameTheServerRefuses_isRefusedAccess_andRetryCopiesOnceItIsGone();
     void unmountedShare_nothingUnderTheMountPoint_thenRestored();
     void namesThatAreNotUtf8_chosenInTheBrowseDialog_areCopiedExactly();
 
@@ -454,6 +455,30 @@ void TestShare::hostileLinksOnTheServer_nothingOutsideIsWritten() {
         QCOMPARE(::stat(target.c_str(), &st), 0);
         QCOMPARE(static_cast<long long>(st.st_mtime), 1000000000LL);
     }
+}
+
+void TestShare::nameTheServerRefuses_isRefusedAccess_andRetryCopiesOnceItIsGone() {
+    WriteAll(local("report.doc"), "the report");
+    WriteAll(local("Photos/a.jpg"), "a");
+    WriteAll(m_share->outside("elsewhere/x"), "x");
+    // Links the server will not follow, standing at the copies' names.
+    for (const char* name : {"report.doc", "Photos"})
+        fs::create_symlink(m_share->outside("elsewhere"), m_share->server(name));
+    Guard guard;
+    guard.add(local("report.doc"), m_share->client(""), true);
+    guard.add(local("Photos"), m_share->client(""), false);
+    guard.prompt.answers = {kRetry, kRetry};
+    guard.prompt.whileAsking = [&] {
+        for (const char* name : {"report.doc", "Photos"}) fs::remove(m_share->server(name));
+    };
+    guard.pass();
+    // Both links went while the first question was up.
+    QCOMPARE(guard.prompt.questions,
+             std::vector<std::string>{"The destination file " + m_share->client("report.doc") +
+                                      " is in use, or you do not have access to the destination path."});
+    QCOMPARE(ReadAll(m_share->server("report.doc")), std::string("the report"));
+    QCOMPARE(ReadAll(m_share->server("Photos/a.jpg")), std::string("a"));
+    QVERIFY(guard.running());
 }
 
 void TestShare::unmountedShare_nothingUnderTheMountPoint_thenRestored() {
