@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/MountInfo.h"
+#include "platform/posix/MountTables.h"
+#include "support/TempTree.h"
 
 using namespace orvalen::platform;
 namespace mi = orvalen::platform::mountinfo;
@@ -39,6 +41,12 @@ const char* const kDesktop =
     "52 28 0:53 / /mnt/exports rw,relatime shared:540 - nfs4 server:/exports rw\n"
     "53 28 0:54 / /tmp rw,nosuid,nodev shared:550 - tmpfs tmpfs rw\n";
 
+// The table as the program reads /proc/self/mountinfo.
+std::vector<MountEntry> Table(std::string_view text) {
+    const testsupport::TempTree tree;
+    return posix::ReadMountTable(tree.writeFile("mountinfo", text));
+}
+
 DiskLabels DesktopLabels() {
     DiskLabels labels;
     labels.byDevNumbers["259:2"] = "System";
@@ -60,17 +68,6 @@ const Volume* Find(const std::vector<Volume>& volumes, const std::string& mountP
 
 }  // namespace
 
-TEST(MountInfoEscapes, octalEscapes_becomeTheirCharacters) {
-    EXPECT_EQ(mi::DecodeOctalEscapes("/media/My\\040Stick"), "/media/My Stick");
-    EXPECT_EQ(mi::DecodeOctalEscapes("a\\011b\\012c\\134d"), "a\tb\nc\\d");
-}
-
-TEST(MountInfoEscapes, incompleteOrNonOctalEscapes_stayAsWritten) {
-    EXPECT_EQ(mi::DecodeOctalEscapes("end\\04"), "end\\04");
-    EXPECT_EQ(mi::DecodeOctalEscapes("x\\089"), "x\\089");
-    EXPECT_EQ(mi::DecodeOctalEscapes("trailing\\"), "trailing\\");
-}
-
 TEST(MountInfoEscapes, udevHexEscapes_becomeTheirCharacters) {
     EXPECT_EQ(mi::DecodeHexEscapes("My\\x20Disk"), "My Disk");
     EXPECT_EQ(mi::DecodeHexEscapes("A\\x2fB"), "A/B");
@@ -78,41 +75,8 @@ TEST(MountInfoEscapes, udevHexEscapes_becomeTheirCharacters) {
     EXPECT_EQ(mi::DecodeHexEscapes("not\\xzz"), "not\\xzz");
 }
 
-TEST(MountInfoParse, lineWithOptionalFields_givesTypeAndSourceAfterTheDash) {
-    const auto mounts = mi::Parse(
-        "36 35 98:0 /mnt1 /mnt/parent\\040dir rw,noatime master:1 shared:2 - ext3 /dev/root rw,errors=continue\n");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0], (MountEntry{"98:0", "/mnt1", "/mnt/parent dir", "ext3", "/dev/root"}));
-}
-
-TEST(MountInfoParse, lineWithoutOptionalFields_isRead) {
-    const auto mounts = mi::Parse("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw,discard");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0].mountPoint, "/");
-    EXPECT_EQ(mounts[0].fsType, "ext4");
-    EXPECT_EQ(mounts[0].source, "/dev/vda");
-}
-
-TEST(MountInfoParse, malformedAndEmptyLines_areSkipped) {
-    const auto mounts = mi::Parse("\n"
-                                  "garbage\n"
-                                  "1 2 3:4 / /nodash rw ext4 /dev/x rw\n"
-                                  "1 2 3:4 / /short rw - ext4\n"
-                                  "40 28 259:3 / /home rw,relatime - ext4 /dev/nvme0n1p3 rw\n");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0].mountPoint, "/home");
-}
-
-TEST(MountInfoParse, wholeTable_keepsEveryLineInOrder) {
-    const auto mounts = mi::Parse(kDesktop);
-    ASSERT_EQ(mounts.size(), 22u);
-    EXPECT_EQ(mounts.front().mountPoint, "/sys");
-    EXPECT_EQ(mounts.back().mountPoint, "/tmp");
-    EXPECT_EQ(mounts[15].mountPoint, "/media/alice/My Stick");
-}
-
 TEST(MountInfoPick, desktop_rootFirstThenUserMountsSorted) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     EXPECT_EQ(MountPoints(volumes),
               (std::vector<std::string>{"/", "/home", "/media/alice/My Stick", "/mnt/exports",
                                         "/mnt/remote", "/mnt/team", "/run/media/alice/DATA",
@@ -120,7 +84,7 @@ TEST(MountInfoPick, desktop_rootFirstThenUserMountsSorted) {
 }
 
 TEST(MountInfoPick, kernelSystemAndSnapMounts_areLeftOut) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     for (const char* hidden : {"/sys", "/proc", "/dev", "/dev/pts", "/run", "/sys/fs/cgroup",
                                "/sys/fs/pstore", "/boot/efi", "/snap/core22/864",
                                "/proc/sys/fs/binfmt_misc", "/run/user/1000",
@@ -129,7 +93,7 @@ TEST(MountInfoPick, kernelSystemAndSnapMounts_areLeftOut) {
 }
 
 TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     const auto nameOf = [&](const std::string& point) {
         const Volume* v = Find(volumes, point);
         return v ? v->name : std::string("<missing>");
@@ -147,7 +111,7 @@ TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
 TEST(MountInfoPick, labelByDevicePath_isUsedWhenNumbersDoNotMatch) {
     DiskLabels labels;
     labels.byDevicePath["/dev/sdc1"] = "Backup";
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), labels);
+    const auto volumes = mi::PickVolumes(Table(kDesktop), labels);
     const Volume* data = Find(volumes, "/run/media/alice/DATA");
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->name, "Backup");
@@ -160,7 +124,7 @@ TEST(MountInfoPick, displayText_showsMountPointAndName) {
 
 TEST(MountInfoPick, stackedMounts_theLastOneWins) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        Table("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
                   "2 1 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
                   "3 2 0:60 / /media/usb rw - cifs //nas/over rw\n"),
         DiskLabels{});
@@ -171,7 +135,7 @@ TEST(MountInfoPick, stackedMounts_theLastOneWins) {
 
 TEST(MountInfoPick, containerOverlayRoot_isStillTheFirstEntry) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("600 500 0:40 / / rw - overlay overlay rw,lowerdir=/a,upperdir=/b\n"
+        Table("600 500 0:40 / / rw - overlay overlay rw,lowerdir=/a,upperdir=/b\n"
                   "601 600 0:41 / /proc rw - proc proc rw\n"
                   "602 600 0:42 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw\n"
                   "603 600 254:1 /home/alice/work /work rw - ext4 /dev/vda1 rw\n"),
@@ -196,7 +160,7 @@ TEST(MountInfoNetwork, shareTypes_areNetworkAndLocalOnesAreNot) {
 
 TEST(MountInfoNetwork, shareMountedUnderRunUser_isOffered) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        Table("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
                   "2 1 0:70 / /run/user/1000/share rw - fuse.sshfs bob@host:/home/bob rw\n"
                   "3 1 0:71 / /sys/kernel/share rw - nfs host:/odd rw\n"),
         DiskLabels{});
