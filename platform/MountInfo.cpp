@@ -16,11 +16,13 @@ int HexValue(char c) {
     return -1;
 }
 
-// Kernel and system file systems: nothing a person keeps files on.
-constexpr std::array<std::string_view, 27> kPseudoTypes = {
+// Kernel and system file systems: nothing a person keeps files on. An
+// automount point (autofs) is not one of them: it stands for a share or disk
+// that is mounted when first used, and is listed as a drive letter is.
+constexpr std::array<std::string_view, 26> kPseudoTypes = {
     "proc",       "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",  "mqueue",
     "debugfs",    "tracefs",    "securityfs", "pstore",    "bpf",         "configfs",  "fusectl",
-    "hugetlbfs",  "autofs",     "binfmt_misc", "efivarfs", "rpc_pipefs",  "nsfs",      "selinuxfs",
+    "hugetlbfs",  "binfmt_misc", "efivarfs", "rpc_pipefs",  "nsfs",      "selinuxfs",
     "squashfs",   "ramfs",      "nfsd",      "fuse.portal", "fuse.lxcfs", "overlay"};
 
 bool IsPseudoType(std::string_view fsType) {

@@ -21,8 +21,9 @@ std::string DecodeHexEscapes(std::string_view text);
 bool IsNetworkType(std::string_view fsType);
 
 // The drive list: the root first, then the other mounts a user would pick
-// (home, removable media, network shares), sorted by mount point. Kernel
-// and system mounts are left out; of mounts stacked on one point the last wins.
+// (home, removable media, network shares, automount points), sorted by mount
+// point. Kernel and system mounts are left out; of mounts stacked on one point
+// the last wins.
 std::vector<Volume> PickVolumes(const std::vector<MountEntry>& mounts, const DiskLabels& labels);
 
 }  // namespace orvalen::platform::mountinfo

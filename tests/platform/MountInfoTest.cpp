@@ -16,7 +16,8 @@ namespace {
 
 // A desktop's mount table, trimmed: the kernel's own mounts, a home
 // partition, a USB stick whose label has a space, a Samba share, an sshfs
-// mount, gvfs, a snap and a container's file bind mounts.
+// mount, gvfs, a snap, a container's file bind mounts, and systemd's
+// automount points: one not used yet, one under the share it mounted.
 const char* const kDesktop =
     "22 28 0:21 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw\n"
     "23 28 0:22 / /proc rw,nosuid,nodev,noexec,relatime shared:13 - proc proc rw\n"
@@ -29,17 +30,20 @@ const char* const kDesktop =
     "40 28 259:3 / /home rw,relatime shared:30 - ext4 /dev/nvme0n1p3 rw\n"
     "41 28 259:1 / /boot/efi rw,relatime shared:31 - vfat /dev/nvme0n1p1 rw\n"
     "42 28 7:0 / /snap/core22/864 ro,nodev,relatime shared:32 - squashfs /dev/loop0 ro\n"
+    "32 23 0:30 / /proc/sys/fs/binfmt_misc rw,relatime shared:12 - autofs systemd-1 rw,fd=29,direct\n"
     "43 23 0:35 / /proc/sys/fs/binfmt_misc rw,relatime shared:33 - binfmt_misc binfmt_misc rw\n"
     "44 26 0:45 / /run/user/1000 rw,nosuid,nodev,relatime shared:400 - tmpfs tmpfs rw,mode=700\n"
     "45 44 0:46 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:410 - fuse.gvfsd-fuse gvfsd-fuse rw\n"
     "46 44 0:47 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:420 - fuse.portal portal rw\n"
     "47 26 8:17 / /media/alice/My\\040Stick rw,nosuid,nodev,relatime shared:500 - vfat /dev/sdb1 rw\n"
+    "39 28 0:31 / /mnt/team rw,relatime shared:29 - autofs systemd-1 rw,fd=41,direct\n"
     "48 28 0:50 / /mnt/team rw,relatime shared:510 - cifs //nas/team rw,vers=3.1.1\n"
     "49 28 0:51 / /mnt/remote rw,nosuid,nodev,relatime shared:520 - fuse.sshfs alice@box:/srv rw\n"
     "50 28 0:52 / /etc/hosts rw,relatime - ext4 /dev/nvme0n1p2 rw\n"
     "51 28 8:33 / /run/media/alice/DATA rw,relatime shared:530 - exfat /dev/sdc1 rw\n"
     "52 28 0:53 / /mnt/exports rw,relatime shared:540 - nfs4 server:/exports rw\n"
-    "53 28 0:54 / /tmp rw,nosuid,nodev shared:550 - tmpfs tmpfs rw\n";
+    "53 28 0:54 / /tmp rw,nosuid,nodev shared:550 - tmpfs tmpfs rw\n"
+    "54 28 0:32 / /mnt/archive rw,relatime shared:560 - autofs systemd-1 rw,fd=43,direct\n";
 
 // The table as the program reads /proc/self/mountinfo.
 std::vector<MountEntry> Table(std::string_view text) {
@@ -78,7 +82,7 @@ TEST(MountInfoEscapes, udevHexEscapes_becomeTheirCharacters) {
 TEST(MountInfoPick, desktop_rootFirstThenUserMountsSorted) {
     const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     EXPECT_EQ(MountPoints(volumes),
-              (std::vector<std::string>{"/", "/home", "/media/alice/My Stick", "/mnt/exports",
+              (std::vector<std::string>{"/", "/home", "/media/alice/My Stick", "/mnt/archive", "/mnt/exports",
                                         "/mnt/remote", "/mnt/team", "/run/media/alice/DATA",
                                         "/run/user/1000/gvfs", "/tmp"}));
 }
@@ -101,7 +105,8 @@ TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
     EXPECT_EQ(nameOf("/"), "System");                    // label by device number
     EXPECT_EQ(nameOf("/media/alice/My Stick"), "My Stick");
     EXPECT_EQ(nameOf("/home"), "nvme0n1p3");             // no label: the device
-    EXPECT_EQ(nameOf("/mnt/team"), "//nas/team");        // the share
+    EXPECT_EQ(nameOf("/mnt/team"), "//nas/team");        // the share, over its automount point
+    EXPECT_EQ(nameOf("/mnt/archive"), "archive");        // not mounted yet
     EXPECT_EQ(nameOf("/mnt/exports"), "server:/exports");
     EXPECT_EQ(nameOf("/mnt/remote"), "alice@box:/srv");
     EXPECT_EQ(nameOf("/run/user/1000/gvfs"), "gvfs");    // no share to name: last component
