@@ -49,13 +49,12 @@ void GuardEngine::runPass(const ItemList& items, const std::atomic<bool>& stoppe
     m_items = &items;
     m_stopped = &stopped;
     const int n = items.count();  // the bound is fixed for this pass
-    m_passCount = n;
     // Nothing seen by an earlier pass is trusted.
     if (n > 0) forgetSeenFolders();
     for (int i = 0; i < n && !stopped; ++i) {
         m_shared.ItemIndex = static_cast<std::int16_t>(i);
         if (!processItem()) return;
-        m_silentEnds.guarded(i, n);
+        m_silentEnds.guarded(m_shared.SourcePath, m_itemDestination);
     }
 }
 
@@ -93,7 +92,7 @@ GuardEngine::Outcome GuardEngine::handleFailure(int number) {
     if (number == err::kPathNotFound) message = missingFolderMessage();
     else if (number == err::kPermissionDenied) message = accessRefusedMessage();
     else {
-        m_silentEnds.ended(m_shared.ItemIndex, m_passCount, m_shared.SourcePath, m_shared.DestinationPath, number);
+        m_silentEnds.ended(m_shared.SourcePath, m_itemDestination, m_shared.DestinationPath, number);
         return Outcome::EndPass;
     }
 
@@ -122,7 +121,7 @@ bool GuardEngine::processItem() {
     const int row = s.ItemIndex;
     const ItemList& items = *m_items;
     if (!attempt([&] { s.SourcePath = items.source(row); })) return false;
-    if (!attempt([&] { s.DestinationPath = items.destination(row); })) return false;
+    if (!attempt([&] { m_itemDestination = s.DestinationPath = items.destination(row); })) return false;
     if (!attempt([&] { m_itemIsFile = items.ItemIsFile(row); })) return false;
     return guardItem();
 }

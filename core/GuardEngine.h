@@ -68,7 +68,7 @@ private:
     BusyIndicator* m_busy = nullptr;
     bool m_inPass = false;
     bool m_itemIsFile = false;  // kind of the row being processed
-    int m_passCount = 0;        // rows of the pass under way
+    std::string m_itemDestination;  // as listed: rows move when one above is deleted
     const ItemList* m_items = nullptr;              // the list the pass walks
     const std::atomic<bool>* m_stopped = nullptr;   // set by Stop during the pass
     SilentEnds m_silentEnds;

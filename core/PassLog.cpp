@@ -8,10 +8,8 @@ namespace orvalen {
 
 namespace {
 
-std::string ItemText(int row, int count, const std::string& source, const std::string& copyPath) {
-    // People count the rows of the list from 1.
-    return "item " + std::to_string(row + 1) + " of " + std::to_string(count) + " (" +
-           path::ShownPath(source) + " to " + path::ShownPath(copyPath) + ")";
+std::string ItemText(const std::string& source, const std::string& copyPath) {
+    return "the item " + path::ShownPath(source) + " to " + path::ShownPath(copyPath);
 }
 
 }  // namespace
@@ -27,17 +25,18 @@ std::string SilentEnds::Reason(int number) {
     }
 }
 
-void SilentEnds::ended(int row, int count, const std::string& source, const std::string& copyPath, int number) {
-    End now{row, source, copyPath, number};
+void SilentEnds::ended(const std::string& source, const std::string& destination, const std::string& copyPath,
+                       int number) {
+    End now{source, destination, copyPath, number};
     if (m_last == now) return;
-    write("Orvalen: " + ItemText(row, count, source, copyPath) + " is not guarded: " + Reason(number) +
+    write("Orvalen: " + ItemText(source, copyPath) + " is not guarded: " + Reason(number) +
           ". The items after it wait until this clears.");
     m_last = std::move(now);
 }
 
-void SilentEnds::guarded(int row, int count) {
-    if (!m_last || m_last->row != row) return;
-    write("Orvalen: " + ItemText(row, count, m_last->source, m_last->copyPath) + " is guarded again.");
+void SilentEnds::guarded(const std::string& source, const std::string& destination) {
+    if (!m_last || m_last->source != source || m_last->destination != destination) return;
+    write("Orvalen: " + ItemText(m_last->source, m_last->copyPath) + " is guarded again.");
     m_last.reset();
 }
 

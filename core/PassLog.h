@@ -21,18 +21,21 @@ class SilentEnds {
 public:
     void setLog(PassLog* log) { m_log = log; }
 
-    // The pass ended without a message at `row` (from 0) of `count`.
-    void ended(int row, int count, const std::string& source, const std::string& copyPath, int number);
-    // The item at `row` was guarded to the end.
-    void guarded(int row, int count);
+    // The pass ended without a message at the item that copies `source` into
+    // `destination` (both as listed); `copyPath` is where the copy was going.
+    void ended(const std::string& source, const std::string& destination, const std::string& copyPath,
+               int number);
+    // The item that copies `source` into `destination` was guarded to the end.
+    void guarded(const std::string& source, const std::string& destination);
 
     // The plain words for a failure number that ends a pass silently.
     static std::string Reason(int number);
 
 private:
+    // Rows move when one above is deleted: the end belongs to the item.
     struct End {
-        int row;
         std::string source;
+        std::string destination;
         std::string copyPath;
         int number;
         bool operator==(const End&) const = default;

@@ -5,7 +5,7 @@
 
 namespace orvalen::platform {
 
-// One line of /proc/self/mountinfo, with its escapes decoded.
+// One mount of the mount table, with its escapes decoded.
 struct MountEntry {
     std::string devNumbers;  // "major:minor" of the mounted device
     std::string root;        // the folder of that file system mounted here ("/" unless a bind mount)

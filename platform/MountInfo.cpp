@@ -9,8 +9,6 @@ namespace orvalen::platform::mountinfo {
 
 namespace {
 
-bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -18,25 +16,13 @@ int HexValue(char c) {
     return -1;
 }
 
-// Splits one line on spaces; the kernel escapes spaces inside fields.
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        while (pos < line.size() && line[pos] == ' ') ++pos;
-        if (pos >= line.size()) break;
-        const std::size_t end = std::min(line.find(' ', pos), line.size());
-        fields.push_back(line.substr(pos, end - pos));
-        pos = end;
-    }
-    return fields;
-}
-
-// Kernel and system file systems: nothing a person keeps files on.
-constexpr std::array<std::string_view, 27> kPseudoTypes = {
+// Kernel and system file systems: nothing a person keeps files on. An
+// automount point (autofs) is not one of them: it stands for a share or disk
+// that is mounted when first used, and is listed as a drive letter is.
+constexpr std::array<std::string_view, 26> kPseudoTypes = {
     "proc",       "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",  "mqueue",
     "debugfs",    "tracefs",    "securityfs", "pstore",    "bpf",         "configfs",  "fusectl",
-    "hugetlbfs",  "autofs",     "binfmt_misc", "efivarfs", "rpc_pipefs",  "nsfs",      "selinuxfs",
+    "hugetlbfs",  "binfmt_misc", "efivarfs", "rpc_pipefs",  "nsfs",      "selinuxfs",
     "squashfs",   "ramfs",      "nfsd",      "fuse.portal", "fuse.lxcfs", "overlay"};
 
 bool IsPseudoType(std::string_view fsType) {
@@ -83,21 +69,6 @@ std::string VolumeName(const MountEntry& m, const DiskLabels& labels) {
 
 }  // namespace
 
-std::string DecodeOctalEscapes(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && IsOctalDigit(text[i + 1]) &&
-            IsOctalDigit(text[i + 2]) && IsOctalDigit(text[i + 3])) {
-            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 std::string DecodeHexEscapes(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -111,27 +82,6 @@ std::string DecodeHexEscapes(std::string_view text) {
         }
     }
     return out;
-}
-
-std::vector<MountEntry> Parse(std::string_view text) {
-    std::vector<MountEntry> mounts;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        const std::vector<std::string_view> f = Fields(text.substr(pos, end - pos));
-        pos = end + 1;
-        // id parent major:minor root mountpoint options [optional...] - type source superoptions
-        const auto dash = std::find(f.begin(), f.end(), std::string_view("-"));
-        if (f.size() < 6 || dash == f.end() || dash - f.begin() < 6 || f.end() - dash < 3) continue;
-        MountEntry m;
-        m.devNumbers = std::string(f[2]);
-        m.root = DecodeOctalEscapes(f[3]);
-        m.mountPoint = DecodeOctalEscapes(f[4]);
-        m.fsType = DecodeOctalEscapes(dash[1]);
-        m.source = DecodeOctalEscapes(dash[2]);
-        mounts.push_back(std::move(m));
-    }
-    return mounts;
 }
 
 bool IsNetworkType(std::string_view fsType) {

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/MountWatch.h"
 
-#include <sstream>
+#include <algorithm>
 
 #include "core/PathText.h"
-#include "platform/MountInfo.h"
 
 namespace orvalen::platform {
 
@@ -87,22 +86,5 @@ bool MountWatch::isGone(const std::string& destination, const std::string& resol
     m_seenMount[destination] = holding;
     return false;
 }
-
-namespace mountinfo {
-
-std::vector<std::string> ParseFstabMountPoints(std::string_view text) {
-    std::vector<std::string> points;
-    std::istringstream lines{std::string(text)};
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string spec, mountPoint, type;
-        if (!(fields >> spec >> mountPoint >> type) || spec.front() == '#') continue;
-        if (type == "swap" || mountPoint == "none" || mountPoint.front() != '/') continue;
-        points.push_back(DecodeOctalEscapes(mountPoint));
-    }
-    return points;
-}
-
-}  // namespace mountinfo
 
 }  // namespace orvalen::platform

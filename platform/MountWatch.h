@@ -45,9 +45,4 @@ private:
     std::vector<std::string> m_runtimeDirs;
 };
 
-namespace mountinfo {
-// The mount points that /etc/fstab names, swap and pseudo entries left out.
-std::vector<std::string> ParseFstabMountPoints(std::string_view text);
-}  // namespace mountinfo
-
 }  // namespace orvalen::platform

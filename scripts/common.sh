@@ -4,7 +4,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORVALEN_BUILD_DIR:-$ROOT/build}"
-PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev pkgconf)
+PACKAGES=(g++ cmake ninja-build libgtest-dev qt6-base-dev fonts-dejavu-core libglib2.0-dev libmount-dev pkgconf)
 # The icon's PNGs are rendered at build time; the title-bar code talks to X11.
 PACKAGES+=(librsvg2-bin libxcb1-dev)
 # The desktop tests and scripts/ci-package.sh: X server, window managers, the

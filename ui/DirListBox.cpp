@@ -130,11 +130,10 @@ void DirListBox::openItem(QTreeWidgetItem* item) {
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event) {
-    // Enter opens the highlighted folder and stops there: it must not also
-    // press the dialog's default button.
+    // Enter belongs to the dialog, which presses its default button (Select);
+    // only a double-click opens a folder.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        openItem(currentItem());
-        event->accept();
+        event->ignore();
         return;
     }
     QTreeWidget::keyPressEvent(event);

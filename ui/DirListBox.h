@@ -12,7 +12,8 @@ namespace orvalen::ui {
 
 // The classic folder list: the open folder's ancestors from the root down to
 // it, then its sub-folders, each one step further in. Highlighting a folder
-// changes nothing; double-click or Enter opens it, which changes `path()`.
+// changes nothing; double-click opens it, which changes `path()`. Enter is
+// left to the dialog.
 class DirListBox : public QTreeWidget {
     Q_OBJECT
 

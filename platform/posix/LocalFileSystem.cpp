@@ -17,11 +17,11 @@
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "platform/ErrnoMap.h"
-#include "platform/MountInfo.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
 #include "platform/posix/FolderDigest.h"
 #include "platform/posix/FolderSize.h"
+#include "platform/posix/MountTables.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform {
@@ -92,13 +92,6 @@ std::vector<std::string> userRuntimeDirs() {
     return dirs;
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 // The digests of the last few folders sized, by the path they were sized by.
@@ -164,8 +157,7 @@ void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
 
     m_mounts.setUserRuntimeDirs(userRuntimeDirs());
     if (m_mounts.isGone(destinationFolder, resolved, resolvedExisting,
-                        mountinfo::Parse(readText(m_mountInfoPath)),
-                        mountinfo::ParseFstabMountPoints(readText(m_fstabPath))))
+                        posix::ReadMountTable(m_mountInfoPath), posix::ReadFstabMountPoints(m_fstabPath)))
         throw RuntimeError(err::kDeviceUnavailable,
                            destinationFolder + " lies on a file system that is not mounted");
 }

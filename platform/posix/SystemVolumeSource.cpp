@@ -10,14 +10,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "platform/DesktopShares.h"
 #include "platform/ErrnoMap.h"
 #include "platform/MountInfo.h"
 #include "platform/posix/GioDesktopMounts.h"
+#include "platform/posix/MountTables.h"
 
 namespace orvalen::platform {
 
@@ -34,12 +33,9 @@ SystemVolumeSource::SystemVolumeSource(std::string mountInfoPath, std::string la
       m_desktopDeadline(desktopDeadline) {}
 
 std::vector<Volume> SystemVolumeSource::volumes() {
-    std::ifstream in(m_mountInfoPath);
-    std::stringstream text;
-    text << in.rdbuf();
     // Without a mount table (not Linux, or /proc not mounted) the root is
     // still there to browse from.
-    const std::vector<MountEntry> mounts = mountinfo::Parse(text.str());
+    const std::vector<MountEntry> mounts = ReadMountTable(m_mountInfoPath);
     std::vector<Volume> volumes = mountinfo::PickVolumes(mounts, readLabels());
     // The desktop is asked only when GVfs has its FUSE mount here: elsewhere
     // none of its mounts has a path to browse.

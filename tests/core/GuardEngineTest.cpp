@@ -457,9 +457,9 @@ TEST_F(GuardEngineTest, shareDown_createsNothing_andIsLoggedOnceUntilItClears) {
     pass();  // the share is back
     EXPECT_TRUE(fs->hasFile("/share/new/report.doc"));
     ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines[0], "Orvalen: item 1 of 1 (/work/report.doc to /share/new/) is not guarded: the destination's "
+    EXPECT_EQ(log.lines[0], "Orvalen: the item /work/report.doc to /share/new/ is not guarded: the destination's "
                             "drive or share is not available. The items after it wait until this clears.");
-    EXPECT_EQ(log.lines[1], "Orvalen: item 1 of 1 (/work/report.doc to /share/new/) is guarded again.");
+    EXPECT_EQ(log.lines[1], "Orvalen: the item /work/report.doc to /share/new/ is guarded again.");
 }
 
 TEST_F(GuardEngineTest, silentEnd_newReasonIsLogged_retriedQuestionsAreNot) {
@@ -475,9 +475,9 @@ TEST_F(GuardEngineTest, silentEnd_newReasonIsLogged_retriedQuestionsAreNot) {
     prompt.answers = {kRetry};
     pass();
     ASSERT_EQ(log.lines.size(), 3u);
-    EXPECT_NE(log.lines[0].find("(/work/a\\xE9\\x0A.doc to /share/) is not guarded: the source file does not exist"),
+    EXPECT_NE(log.lines[0].find(" /work/a\\xE9\\x0A.doc to /share/ is not guarded: the source file does not exist"),
               std::string::npos);
-    EXPECT_NE(log.lines[1].find("(/work/a\\xE9\\x0A.doc to /share/a\\xE9\\x0A.doc) is not guarded: the destination is full"),
+    EXPECT_NE(log.lines[1].find(" /work/a\\xE9\\x0A.doc to /share/a\\xE9\\x0A.doc is not guarded: the destination is full"),
               std::string::npos);
     EXPECT_NE(log.lines[2].find("is guarded again"), std::string::npos);
 }
@@ -496,4 +496,33 @@ TEST_F(GuardEngineTest, seenFolders_areForgottenAtEachPassAndAfterEachAnswer) {
     ASSERT_LT(asked + 2, static_cast<int>(log.size()));
     EXPECT_EQ(log[static_cast<std::size_t>(asked) + 1], "ForgetSeenFolders");
     EXPECT_EQ(log[static_cast<std::size_t>(asked) + 2], "CopyFolder /share/album");
+}
+
+// Deleting a row moves the rows below it up: the log follows the item.
+TEST_F(GuardEngineTest, silentEnd_itsRowDeleted_theItemMovedIntoItIsNotSaidToBeGuardedAgain) {
+    LogLines log;
+    engine.setPassLog(&log);
+    fs->addFile("/work/b.doc", 1);
+    addFileItem("/work/late.doc", "/share/");
+    addFileItem("/work/b.doc", "/share/");
+    pass();
+    shared.Items.remove(0);
+    pass();
+    EXPECT_TRUE(fs->hasFile("/share/b.doc"));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find(" /work/late.doc to /share/ is not guarded"), std::string::npos);
+}
+
+TEST_F(GuardEngineTest, silentEnd_aRowAboveDeleted_theSameItemIsGuardedAgain) {
+    LogLines log;
+    engine.setPassLog(&log);
+    fs->addFile("/work/b.doc", 1);
+    addFileItem("/work/b.doc", "/share/");
+    addFileItem("/work/late.doc", "/share/");
+    pass();
+    shared.Items.remove(0);
+    fs->addFile("/work/late.doc", 1);
+    pass();
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[1], "Orvalen: the item /work/late.doc to /share/ is guarded again.");
 }

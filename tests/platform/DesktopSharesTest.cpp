@@ -3,6 +3,8 @@
 
 #include "platform/DesktopShares.h"
 #include "platform/MountInfo.h"
+#include "platform/posix/MountTables.h"
+#include "support/TempTree.h"
 
 using namespace orvalen::platform;
 
@@ -31,8 +33,9 @@ TEST(DesktopShares, onlySharesInsideAVisibleGvfsFuseMount_joinUnderTheDesktopsNa
         // A FUSE mount hidden by a later mount: its shares cannot be reached.
         {"5 1 0:60 / /run/user/1000/gvfs rw - tmpfs tmpfs rw\n", {{smb, "x on nas"}}, list({})},
     };
+    const testsupport::TempTree tree;
     for (const Case& c : cases) {
-        const auto mounts = mountinfo::Parse(table + c.hidingMount);
+        const auto mounts = posix::ReadMountTable(tree.writeFile("mountinfo", table + c.hidingMount));
         std::vector<std::string> shown;
         for (const Volume& v : desktopshares::AddDesktopShares(mountinfo::PickVolumes(mounts, {}), mounts, c.desktop))
             shown.push_back(v.displayText());

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/MountInfo.h"
+#include "platform/posix/MountTables.h"
 #include "platform/posix/SystemVolumeSource.h"
 #include "support/TempTree.h"
 
@@ -141,7 +142,7 @@ TEST(GvfsVolumes, mountedArchive_isADriveUnderGiosNameAndFusePath_onlyWithABus) 
     const std::vector<Volume> staleBus = posix::SystemVolumeSource().volumes();
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     const std::vector<Volume> noBus = posix::SystemVolumeSource().volumes();
-    EXPECT_EQ(noBus, mountinfo::PickVolumes(mountinfo::Parse(ReadAll("/proc/self/mountinfo")),
+    EXPECT_EQ(noBus, mountinfo::PickVolumes(posix::ReadMountTable(),
                                             posix::SystemVolumeSource().readLabels()));
     EXPECT_EQ(staleBus, noBus);
     ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/MountInfo.h"
+#include "platform/posix/MountTables.h"
+#include "support/TempTree.h"
 
 using namespace orvalen::platform;
 namespace mi = orvalen::platform::mountinfo;
@@ -14,7 +16,8 @@ namespace {
 
 // A desktop's mount table, trimmed: the kernel's own mounts, a home
 // partition, a USB stick whose label has a space, a Samba share, an sshfs
-// mount, gvfs, a snap and a container's file bind mounts.
+// mount, gvfs, a snap, a container's file bind mounts, and systemd's
+// automount points: one not used yet, one under the share it mounted.
 const char* const kDesktop =
     "22 28 0:21 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw\n"
     "23 28 0:22 / /proc rw,nosuid,nodev,noexec,relatime shared:13 - proc proc rw\n"
@@ -27,17 +30,26 @@ const char* const kDesktop =
     "40 28 259:3 / /home rw,relatime shared:30 - ext4 /dev/nvme0n1p3 rw\n"
     "41 28 259:1 / /boot/efi rw,relatime shared:31 - vfat /dev/nvme0n1p1 rw\n"
     "42 28 7:0 / /snap/core22/864 ro,nodev,relatime shared:32 - squashfs /dev/loop0 ro\n"
+    "32 23 0:30 / /proc/sys/fs/binfmt_misc rw,relatime shared:12 - autofs systemd-1 rw,fd=29,direct\n"
     "43 23 0:35 / /proc/sys/fs/binfmt_misc rw,relatime shared:33 - binfmt_misc binfmt_misc rw\n"
     "44 26 0:45 / /run/user/1000 rw,nosuid,nodev,relatime shared:400 - tmpfs tmpfs rw,mode=700\n"
     "45 44 0:46 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:410 - fuse.gvfsd-fuse gvfsd-fuse rw\n"
     "46 44 0:47 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:420 - fuse.portal portal rw\n"
     "47 26 8:17 / /media/alice/My\\040Stick rw,nosuid,nodev,relatime shared:500 - vfat /dev/sdb1 rw\n"
+    "39 28 0:31 / /mnt/team rw,relatime shared:29 - autofs systemd-1 rw,fd=41,direct\n"
     "48 28 0:50 / /mnt/team rw,relatime shared:510 - cifs //nas/team rw,vers=3.1.1\n"
     "49 28 0:51 / /mnt/remote rw,nosuid,nodev,relatime shared:520 - fuse.sshfs alice@box:/srv rw\n"
     "50 28 0:52 / /etc/hosts rw,relatime - ext4 /dev/nvme0n1p2 rw\n"
     "51 28 8:33 / /run/media/alice/DATA rw,relatime shared:530 - exfat /dev/sdc1 rw\n"
     "52 28 0:53 / /mnt/exports rw,relatime shared:540 - nfs4 server:/exports rw\n"
-    "53 28 0:54 / /tmp rw,nosuid,nodev shared:550 - tmpfs tmpfs rw\n";
+    "53 28 0:54 / /tmp rw,nosuid,nodev shared:550 - tmpfs tmpfs rw\n"
+    "54 28 0:32 / /mnt/archive rw,relatime shared:560 - autofs systemd-1 rw,fd=43,direct\n";
+
+// The table as the program reads /proc/self/mountinfo.
+std::vector<MountEntry> Table(std::string_view text) {
+    const testsupport::TempTree tree;
+    return posix::ReadMountTable(tree.writeFile("mountinfo", text));
+}
 
 DiskLabels DesktopLabels() {
     DiskLabels labels;
@@ -60,17 +72,6 @@ const Volume* Find(const std::vector<Volume>& volumes, const std::string& mountP
 
 }  // namespace
 
-TEST(MountInfoEscapes, octalEscapes_becomeTheirCharacters) {
-    EXPECT_EQ(mi::DecodeOctalEscapes("/media/My\\040Stick"), "/media/My Stick");
-    EXPECT_EQ(mi::DecodeOctalEscapes("a\\011b\\012c\\134d"), "a\tb\nc\\d");
-}
-
-TEST(MountInfoEscapes, incompleteOrNonOctalEscapes_stayAsWritten) {
-    EXPECT_EQ(mi::DecodeOctalEscapes("end\\04"), "end\\04");
-    EXPECT_EQ(mi::DecodeOctalEscapes("x\\089"), "x\\089");
-    EXPECT_EQ(mi::DecodeOctalEscapes("trailing\\"), "trailing\\");
-}
-
 TEST(MountInfoEscapes, udevHexEscapes_becomeTheirCharacters) {
     EXPECT_EQ(mi::DecodeHexEscapes("My\\x20Disk"), "My Disk");
     EXPECT_EQ(mi::DecodeHexEscapes("A\\x2fB"), "A/B");
@@ -78,49 +79,16 @@ TEST(MountInfoEscapes, udevHexEscapes_becomeTheirCharacters) {
     EXPECT_EQ(mi::DecodeHexEscapes("not\\xzz"), "not\\xzz");
 }
 
-TEST(MountInfoParse, lineWithOptionalFields_givesTypeAndSourceAfterTheDash) {
-    const auto mounts = mi::Parse(
-        "36 35 98:0 /mnt1 /mnt/parent\\040dir rw,noatime master:1 shared:2 - ext3 /dev/root rw,errors=continue\n");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0], (MountEntry{"98:0", "/mnt1", "/mnt/parent dir", "ext3", "/dev/root"}));
-}
-
-TEST(MountInfoParse, lineWithoutOptionalFields_isRead) {
-    const auto mounts = mi::Parse("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw,discard");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0].mountPoint, "/");
-    EXPECT_EQ(mounts[0].fsType, "ext4");
-    EXPECT_EQ(mounts[0].source, "/dev/vda");
-}
-
-TEST(MountInfoParse, malformedAndEmptyLines_areSkipped) {
-    const auto mounts = mi::Parse("\n"
-                                  "garbage\n"
-                                  "1 2 3:4 / /nodash rw ext4 /dev/x rw\n"
-                                  "1 2 3:4 / /short rw - ext4\n"
-                                  "40 28 259:3 / /home rw,relatime - ext4 /dev/nvme0n1p3 rw\n");
-    ASSERT_EQ(mounts.size(), 1u);
-    EXPECT_EQ(mounts[0].mountPoint, "/home");
-}
-
-TEST(MountInfoParse, wholeTable_keepsEveryLineInOrder) {
-    const auto mounts = mi::Parse(kDesktop);
-    ASSERT_EQ(mounts.size(), 22u);
-    EXPECT_EQ(mounts.front().mountPoint, "/sys");
-    EXPECT_EQ(mounts.back().mountPoint, "/tmp");
-    EXPECT_EQ(mounts[15].mountPoint, "/media/alice/My Stick");
-}
-
 TEST(MountInfoPick, desktop_rootFirstThenUserMountsSorted) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     EXPECT_EQ(MountPoints(volumes),
-              (std::vector<std::string>{"/", "/home", "/media/alice/My Stick", "/mnt/exports",
+              (std::vector<std::string>{"/", "/home", "/media/alice/My Stick", "/mnt/archive", "/mnt/exports",
                                         "/mnt/remote", "/mnt/team", "/run/media/alice/DATA",
                                         "/run/user/1000/gvfs", "/tmp"}));
 }
 
 TEST(MountInfoPick, kernelSystemAndSnapMounts_areLeftOut) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     for (const char* hidden : {"/sys", "/proc", "/dev", "/dev/pts", "/run", "/sys/fs/cgroup",
                                "/sys/fs/pstore", "/boot/efi", "/snap/core22/864",
                                "/proc/sys/fs/binfmt_misc", "/run/user/1000",
@@ -129,7 +97,7 @@ TEST(MountInfoPick, kernelSystemAndSnapMounts_areLeftOut) {
 }
 
 TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), DesktopLabels());
+    const auto volumes = mi::PickVolumes(Table(kDesktop), DesktopLabels());
     const auto nameOf = [&](const std::string& point) {
         const Volume* v = Find(volumes, point);
         return v ? v->name : std::string("<missing>");
@@ -137,7 +105,8 @@ TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
     EXPECT_EQ(nameOf("/"), "System");                    // label by device number
     EXPECT_EQ(nameOf("/media/alice/My Stick"), "My Stick");
     EXPECT_EQ(nameOf("/home"), "nvme0n1p3");             // no label: the device
-    EXPECT_EQ(nameOf("/mnt/team"), "//nas/team");        // the share
+    EXPECT_EQ(nameOf("/mnt/team"), "//nas/team");        // the share, over its automount point
+    EXPECT_EQ(nameOf("/mnt/archive"), "archive");        // not mounted yet
     EXPECT_EQ(nameOf("/mnt/exports"), "server:/exports");
     EXPECT_EQ(nameOf("/mnt/remote"), "alice@box:/srv");
     EXPECT_EQ(nameOf("/run/user/1000/gvfs"), "gvfs");    // no share to name: last component
@@ -147,7 +116,7 @@ TEST(MountInfoPick, names_comeFromLabelShareOrDevice) {
 TEST(MountInfoPick, labelByDevicePath_isUsedWhenNumbersDoNotMatch) {
     DiskLabels labels;
     labels.byDevicePath["/dev/sdc1"] = "Backup";
-    const auto volumes = mi::PickVolumes(mi::Parse(kDesktop), labels);
+    const auto volumes = mi::PickVolumes(Table(kDesktop), labels);
     const Volume* data = Find(volumes, "/run/media/alice/DATA");
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->name, "Backup");
@@ -160,7 +129,7 @@ TEST(MountInfoPick, displayText_showsMountPointAndName) {
 
 TEST(MountInfoPick, stackedMounts_theLastOneWins) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        Table("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
                   "2 1 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
                   "3 2 0:60 / /media/usb rw - cifs //nas/over rw\n"),
         DiskLabels{});
@@ -171,7 +140,7 @@ TEST(MountInfoPick, stackedMounts_theLastOneWins) {
 
 TEST(MountInfoPick, containerOverlayRoot_isStillTheFirstEntry) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("600 500 0:40 / / rw - overlay overlay rw,lowerdir=/a,upperdir=/b\n"
+        Table("600 500 0:40 / / rw - overlay overlay rw,lowerdir=/a,upperdir=/b\n"
                   "601 600 0:41 / /proc rw - proc proc rw\n"
                   "602 600 0:42 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw\n"
                   "603 600 254:1 /home/alice/work /work rw - ext4 /dev/vda1 rw\n"),
@@ -196,7 +165,7 @@ TEST(MountInfoNetwork, shareTypes_areNetworkAndLocalOnesAreNot) {
 
 TEST(MountInfoNetwork, shareMountedUnderRunUser_isOffered) {
     const auto volumes = mi::PickVolumes(
-        mi::Parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        Table("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
                   "2 1 0:70 / /run/user/1000/share rw - fuse.sshfs bob@host:/home/bob rw\n"
                   "3 1 0:71 / /sys/kernel/share rw - nfs host:/odd rw\n"),
         DiskLabels{});

@@ -93,11 +93,4 @@ INSTANTIATE_TEST_SUITE_P(
         UserMountCase{"otherRuntimeFolder", {Mount("/")}, "/run/user/1000/doc/x", "/run/user/1000", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FstabMountPoints, skipsCommentsSwapAndDecodesEscapes) {
-    const auto points = orvalen::platform::mountinfo::ParseFstabMountPoints(
-        "# comment\n\nUUID=1 / ext4 defaults 0 1\n  #x /nope ext4\n/dev/sda2 none swap sw 0 0\n"
-        "//srv/team /mnt/my\\040team cifs noauto,user 0 0\n");
-    EXPECT_EQ(points, (std::vector<std::string>{"/", "/mnt/my team"}));
-}
-
 }  // namespace

@@ -136,7 +136,7 @@ private slots:
     void select_usesTheOpenFolderNotTheHighlightedOne();
 
     void dir1_doubleClickOpensAFolderAndListsItsFiles();
-    void dir1_enterOpensAFolderWithoutSelecting();
+    void dir1_enterPressesSelect();
     void dir1_ancestorsOpenToo();
     void dir1_unreadableFolder_showsEmptyFileList();
     void dir1_folderGoneBeforeOpening_showsEmptyLists();
@@ -372,7 +372,7 @@ void TestFrmBrowse::dir1_doubleClickOpensAFolderAndListsItsFiles() {
     QCOMPARE(fileNames(d), QStringList{"deep.txt"});
 }
 
-void TestFrmBrowse::dir1_enterOpensAFolderWithoutSelecting() {
+void TestFrmBrowse::dir1_enterPressesSelect() {
     frmBrowse& d = make(at("Data"));
     setFlags(m_shared, Picking::SourceFolder);
     d.show();
@@ -380,9 +380,10 @@ void TestFrmBrowse::dir1_enterOpensAFolderWithoutSelecting() {
     d.Dir1()->setFocus();
     d.Dir1()->setCurrentItem(dirItem(d, "Sub"));
     QTest::keyClick(d.Dir1(), Qt::Key_Return);
-    QCOMPARE(d.Dir1()->path(), at("Data/Sub"));
-    QVERIFY(d.isVisible());
-    QVERIFY(m_captions.writes.isEmpty());
+    // Select takes the open folder, not the highlighted one.
+    QCOMPARE(d.Dir1()->path(), at("Data"));
+    QVERIFY(!d.isVisible());
+    QCOMPARE(m_captions.writes, QStringList{"source:" + at("Data")});
 }
 
 void TestFrmBrowse::dir1_ancestorsOpenToo() {
