@@ -29,3 +29,15 @@ start_x() {
   X_PIDS="$X_PIDS $!"
   wait_for wm_named || { echo "$3 did not start" >&2; return 1; }
 }
+
+# stop_pids PID...: SIGTERM, then SIGKILL to any still there after 5 s, then
+# reaps them. A bare `wait` would hang on one that will not end.
+stop_pids() {
+  kill "$@" 2>/dev/null
+  for p in "$@"; do
+    n=0
+    while kill -0 "$p" 2>/dev/null && [ $n -lt 50 ]; do sleep 0.1; n=$((n + 1)); done
+    kill -0 "$p" 2>/dev/null && { echo "pid $p ($(cat /proc/"$p"/comm 2>/dev/null)) ignored SIGTERM" >&2; kill -9 "$p" 2>/dev/null; }
+  done
+  wait "$@" 2>/dev/null
+}

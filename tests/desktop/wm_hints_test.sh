@@ -39,7 +39,6 @@ for wm in $MANAGERS; do
     echo "$wm: $title: $verdict"
     [ "$verdict" = ok ] || { echo "  $actions"; failed=1; }
   done <"$WORK/clients"
-  kill $PIDS 2>/dev/null
-  wait 2>/dev/null
+  stop_pids $PIDS
 done
 exit $failed
