@@ -6,9 +6,10 @@
 #include <string>
 
 #include "core/FileSystem.h"
-#include "platform/MountWatch.h"
 
 namespace orvalen::platform {
+
+class MountWatch;
 
 // The file-system service on the machine's own file system (local folders and
 // mounted shares). Every failure throws RuntimeError with the program's number
@@ -36,7 +37,7 @@ public:
     // The size walks seen so far are not used by any later folder copy.
     void ForgetSeenFolders() override;
 
-    // 68 when the folder lies on a mount that is gone (see MountWatch), or
+    // 68 when the folder lies on a mount that is gone (see posix/MountWatch.h), or
     // its nearest existing folder answers as a dead network mount does.
     void CheckDestination(const std::string& destinationFolder) override;
 
@@ -89,19 +90,16 @@ public:
     // leaves at most one such entry, which the next copy reuses.
     static std::string TemporaryNameFor(const std::string& copyName);
 
-    // Where the mount tables are read; tests put made-up ones in their place.
-    void setMountTables(std::string mountInfoPath, std::string fstabPath);
-
     // What the size walks since ForgetSeenFolders saw, for the folder copy
     // that usually follows them in the same pass (see posix/FolderDigest.h).
     // Empty on Windows.
     struct WalkMemory;
 
 private:
-    MountWatch m_mounts;
     std::shared_ptr<WalkMemory> m_walks;
-    std::string m_mountInfoPath = "/proc/self/mountinfo";
-    std::string m_fstabPath = "/etc/fstab";
+    // What the destination checks saw of the mounts (see posix/MountWatch.h).
+    // Null on Windows.
+    std::shared_ptr<MountWatch> m_mountWatch;
 };
 
 std::unique_ptr<FileSystem> MakeLocalFileSystem();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/posix/DirReader.h"
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/PathText.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/FileOps.h"
 
 namespace orvalen::platform::posix {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/PathText.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/DirReader.h"
 #include "platform/posix/EntryStat.h"
 #include "platform/posix/FileOps.h"

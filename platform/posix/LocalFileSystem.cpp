@@ -16,12 +16,13 @@
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
 #include "platform/posix/FolderDigest.h"
 #include "platform/posix/FolderSize.h"
 #include "platform/posix/MountTables.h"
+#include "platform/posix/MountWatch.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform {
@@ -127,11 +128,6 @@ struct LocalFileSystem::WalkMemory {
 
 void LocalFileSystem::ForgetSeenFolders() { m_walks.reset(); }
 
-void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
-    m_mountInfoPath = std::move(mountInfoPath);
-    m_fstabPath = std::move(fstabPath);
-}
-
 void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
     // The nearest folder of the destination that exists, and what lies below it.
     std::string existing = trimTrailingSeparators(destinationFolder);
@@ -155,9 +151,10 @@ void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
     std::free(real);
     const std::string resolved = below.empty() ? resolvedExisting : path::Join(resolvedExisting, below);
 
-    m_mounts.setUserRuntimeDirs(userRuntimeDirs());
-    if (m_mounts.isGone(destinationFolder, resolved, resolvedExisting,
-                        posix::ReadMountTable(m_mountInfoPath), posix::ReadFstabMountPoints(m_fstabPath)))
+    if (!m_mountWatch) m_mountWatch = std::make_shared<MountWatch>();
+    m_mountWatch->setUserRuntimeDirs(userRuntimeDirs());
+    if (m_mountWatch->isGoneElseRecord(destinationFolder, resolved, resolvedExisting, posix::ReadMountTable(),
+                                       posix::ReadFstabMountPoints()))
         throw RuntimeError(err::kDeviceUnavailable,
                            destinationFolder + " lies on a file system that is not mounted");
 }

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/DesktopShares.h"
-#include "platform/ErrnoMap.h"
-#include "platform/MountInfo.h"
+#include "platform/posix/DesktopShares.h"
+#include "platform/posix/ErrnoMap.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/posix/GioDesktopMounts.h"
 #include "platform/posix/MountTables.h"
 

@@ -157,11 +157,6 @@ void LocalFileSystem::ForgetSeenFolders() {}
 // there is no empty local folder to guard against here.
 void LocalFileSystem::CheckDestination(const std::string&) {}
 
-void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
-    m_mountInfoPath = std::move(mountInfoPath);
-    m_fstabPath = std::move(fstabPath);
-}
-
 bool LocalFileSystem::FileExists(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(Win32Path(path).c_str());

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
 #include "support/RuntimeNumber.h"
 #include "support/ScopedMount.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/MountWatch.h"
+#include "platform/posix/MountWatch.h"
 
 #include <algorithm>
 
@@ -57,8 +57,9 @@ bool IsUserMountName(std::string_view name) {
 
 }  // namespace
 
-bool MountWatch::isGone(const std::string& destination, const std::string& resolved, const std::string& existing,
-                        const std::vector<MountEntry>& mounts, const std::vector<std::string>& fstabMountPoints) {
+bool MountWatch::isGoneElseRecord(const std::string& destination, const std::string& resolved,
+                                  const std::string& existing, const std::vector<MountEntry>& mounts,
+                                  const std::vector<std::string>& fstabMountPoints) {
     const MountEntry* holdingMount = MountHolding(existing, mounts);
     const std::string holding = holdingMount ? holdingMount->mountPoint : std::string();
     // A mount point deeper than the mount that holds the nearest existing

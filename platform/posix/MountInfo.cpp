@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/MountInfo.h"
+#include "platform/posix/MountInfo.h"
 
 #include <algorithm>
 #include <array>

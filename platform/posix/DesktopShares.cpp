@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/DesktopShares.h"
+#include "platform/posix/DesktopShares.h"
 
 #include <algorithm>
 #include <map>
