@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/RuntimeError.h"
-#include "platform/posix/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/posix/DirReader.h"
+#include "platform/posix/ErrnoMap.h"
 
 namespace orvalen::platform::posix {
 

@@ -16,11 +16,6 @@ namespace orvalen::platform::posix {
 
 namespace {
 
-void appendName(std::string& path, const char* name) {
-    if (!path::EndsWithSeparator(path)) path += path::kSeparator;
-    path += name;
-}
-
 // Copying many small files is bound by the kernel's work per file, which
 // spreads over cores; beyond a few threads the disk or the share is the limit.
 int helpersWanted() {
@@ -227,8 +222,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
     const int to = here.destination.get();
     const char* name = entry.d_name;
 
-    std::string shown = walk.destinationPath;
-    appendName(shown, name);
+    std::string shown = path::Join(walk.destinationPath, name);
 
     EntryStat st;
     bool haveStat = false;
@@ -278,9 +272,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
         if (!sub.valid()) {
             const int e = errno;
             if (e == ENOENT) return;
-            std::string failed = walk.sourcePath;
-            appendName(failed, name);
-            throw ErrorFromErrno(e, "Cannot read folder", failed);
+            throw ErrorFromErrno(e, "Cannot read folder", path::Join(walk.sourcePath, name));
         }
         EntryStat subStat;
         if (statOpen(sub.get(), subStat) != 0) throw ErrorFromErrno(errno, "Cannot look at", shown);
@@ -299,8 +291,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
             return;
         }
         const bool fresh = here.fresh || created;
-        std::string sourcePath = walk.sourcePath;
-        appendName(sourcePath, name);
+        std::string sourcePath = path::Join(walk.sourcePath, name);
         if (fresh && helperWaiting()) {
             // Nothing in it to compare: a waiting thread copies it whole.
             Walk job{{}, std::move(sourcePath), std::move(shown)};

@@ -7,14 +7,9 @@
 
 namespace orvalen::platform {
 
-namespace {
+using path::IsAtOrBelow;
 
-// `path` is `folder` or lies below it.
-bool IsAtOrBelow(std::string_view path, std::string_view folder) {
-    if (folder == path::kSeparatorText) return !path.empty() && path.front() == path::kSeparator;
-    if (path.substr(0, folder.size()) != folder) return false;
-    return path.size() == folder.size() || path[folder.size()] == path::kSeparator;
-}
+namespace {
 
 // The mount that holds `folder`: the deepest mount point above it. Of mounts
 // stacked on one point the last one listed is the one seen.

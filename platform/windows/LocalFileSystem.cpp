@@ -7,6 +7,7 @@
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
+#include "platform/MissingFileNumber.h"
 #include "platform/windows/Win32ErrorMap.h"
 #include "platform/windows/Win32Files.h"
 #include "platform/windows/WideText.h"
@@ -26,17 +27,9 @@ bool IsDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTO
 
 std::uint64_t SizeOf(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
-// What a missing entry means: a missing file when its folder is there,
-// otherwise a folder on the path is missing.
-int missingFileNumber(const std::string& path) {
-    const std::string parent = path::GetParentFolderName(path);
-    const bool folderThere = parent.empty() ? path.find(path::kSeparator) == std::string::npos : IsFolder(parent);
-    return folderThere ? err::kFileNotFound : err::kPathNotFound;
-}
-
 RuntimeError fileError(DWORD code, const std::string& what, const std::string& path) {
-    return windows::ErrorFromWin32(code, what, path,
-                                   code == ERROR_FILE_NOT_FOUND ? missingFileNumber(path) : err::kPathNotFound);
+    const int notFound = code == ERROR_FILE_NOT_FOUND ? MissingFileNumber(path, IsFolder) : err::kPathNotFound;
+    return windows::ErrorFromWin32(code, what, path, notFound);
 }
 
 BY_HANDLE_FILE_INFORMATION regularFileInfo(const std::string& path) {
@@ -45,19 +38,6 @@ BY_HANDLE_FILE_INFORMATION regularFileInfo(const std::string& path) {
     if (!FollowedInfo(path, info, error)) throw fileError(error, "Cannot find file", path);
     if (IsDirectory(info.dwFileAttributes)) throw RuntimeError(err::kFileNotFound, path + " is not a file");
     return info;
-}
-
-std::string trimTrailingSeparators(const std::string& path) {
-    std::size_t end = path.size();
-    // "D:\" keeps its separator: without it the text names the drive's current folder.
-    const std::size_t keep = path.size() >= 3 && path[1] == ':' ? 3 : 1;
-    while (end > keep && path[end - 1] == path::kSeparator) --end;
-    return path.substr(0, end);
-}
-
-std::string lastComponent(const std::string& trimmed) {
-    const auto cut = trimmed.rfind(path::kSeparator);
-    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
 }
 
 bool isRoot(const std::string& trimmed) {
@@ -219,8 +199,8 @@ std::uint64_t LocalFileSystem::Size(const FolderRef& folder) {
 
 void LocalFileSystem::Copy(const FileRef& source, const std::string& destination) {
     regularFileInfo(source.Path);
-    const std::string trimmed = trimTrailingSeparators(destination);
-    const std::string name = lastComponent(trimmed);
+    const std::string trimmed = path::TrimTrailingSeparators(destination);
+    const std::string name(path::LastComponent(trimmed));
     if (isRoot(trimmed) || !isUsableName(name))
         throw windows::ErrorFromWin32(ERROR_ACCESS_DENIED, "Cannot copy onto", destination);
     // Fail before writing anything when a folder holds the copy's name.
@@ -239,14 +219,14 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         throw windows::ErrorFromWin32(error ? error : ERROR_PATH_NOT_FOUND, "Cannot read folder", source.Path);
     top.written = sourceInfo.ftLastWriteTime;
 
-    const std::string trimmed = trimTrailingSeparators(destination);
+    const std::string trimmed = path::TrimTrailingSeparators(destination);
     top.copy = trimmed;
     if (isRoot(trimmed)) {
         // A root can only be filled, never created or replaced.
         if (!windows::OpenHeld(trimmed, top.held, error))
             throw windows::ErrorFromWin32(error, "Cannot open folder", destination);
     } else {
-        if (!isUsableName(lastComponent(trimmed)))
+        if (!isUsableName(std::string(path::LastComponent(trimmed))))
             throw windows::ErrorFromWin32(ERROR_INVALID_NAME, "Cannot copy a folder to", destination);
         if (!IsFolder(path::GetParentFolderName(trimmed)))
             throw windows::ErrorFromWin32(ERROR_PATH_NOT_FOUND, "Cannot copy a folder to", destination);

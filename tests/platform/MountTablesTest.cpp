@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/MountWatch.h"
 #include "platform/posix/MountTables.h"
+#include "platform/posix/MountWatch.h"
 #include "support/TempTree.h"
 
 using namespace orvalen::platform;
