@@ -50,7 +50,7 @@ bool isUsableName(const std::string& name) { return !name.empty() && name != "."
 // renamed into place when complete. The system's copy carries the
 // modification time and attributes along.
 void copyFileInto(const std::string& source, const std::string& folder, const std::string& name,
-                  const std::string& shown) {
+                  const std::string& pathForErrors) {
     const std::string temp = path::Join(folder, LocalFileSystem::TemporaryNameFor(name));
     const std::wstring wideTemp = Win32Path(temp);
     const std::wstring wideSource = Win32Path(source);
@@ -68,20 +68,20 @@ void copyFileInto(const std::string& source, const std::string& folder, const st
         const DWORD error = ::GetLastError();
         windows::RemoveEntryQuietly(temp);
         if (error == ERROR_FILE_NOT_FOUND) throw fileError(error, "Cannot copy", source);
-        throw windows::ErrorFromWin32(error, "Cannot create the copy", shown);
+        throw windows::ErrorFromWin32(error, "Cannot create the copy", pathForErrors);
     }
     // Renaming replaces a link at the copy's path instead of writing through it.
     if (!::MoveFileExW(wideTemp.c_str(), Win32Path(path::Join(folder, name)).c_str(),
                        MOVEFILE_REPLACE_EXISTING)) {
         const DWORD error = ::GetLastError();
         windows::RemoveEntryQuietly(temp);
-        throw windows::ErrorFromWin32(error, "Cannot put the copy in place at", shown);
+        throw windows::ErrorFromWin32(error, "Cannot put the copy in place at", pathForErrors);
     }
 }
 
-// Holds the folder `path` for filling, creating it when missing. A link there
-// is replaced by a real folder; a file there is someone's data: 58, left alone.
-HeldFolder openOrCreateFolder(const std::string& path, const std::string& shown) {
+// Holds the folder `path` for filling, creating it when missing. A link there is replaced by a real
+// folder; a file there is someone's data: err::kFileAlreadyExists, left alone.
+HeldFolder openOrCreateFolder(const std::string& path, const std::string& pathForErrors) {
     // A few rounds: someone else may change the entry between two calls.
     for (int round = 0; round < 4; ++round) {
         HeldFolder held;
@@ -91,16 +91,17 @@ HeldFolder openOrCreateFolder(const std::string& path, const std::string& shown)
             if (!IsLink(attributes) && IsDirectory(attributes)) return held;
             held.handle.reset();
             if (!IsLink(attributes))
-                throw RuntimeError(err::kFileAlreadyExists, "A file stands where the folder " + shown + " belongs");
+                throw RuntimeError(err::kFileAlreadyExists,
+                                   "A file stands where the folder " + pathForErrors + " belongs");
             // Following it could lead the copy anywhere; the link goes.
             windows::RemoveEntryQuietly(path);
             continue;
         }
-        if (error != ERROR_FILE_NOT_FOUND) throw windows::ErrorFromWin32(error, "Cannot open folder", shown);
+        if (error != ERROR_FILE_NOT_FOUND) throw windows::ErrorFromWin32(error, "Cannot open folder", pathForErrors);
         if (!::CreateDirectoryW(Win32Path(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            throw LastWin32Error("Cannot create folder", shown);
+            throw LastWin32Error("Cannot create folder", pathForErrors);
     }
-    throw RuntimeError(err::kPathFileAccess, "The folder " + shown + " keeps changing");
+    throw RuntimeError(err::kPathFileAccess, "The folder " + pathForErrors + " keeps changing");
 }
 
 bool sameEntry(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
@@ -133,7 +134,7 @@ void listSource(CopyLevel& level) {
 // Nothing is kept between walks here.
 void LocalFileSystem::ForgetSeenFolders() {}
 
-// A mapped drive whose share is gone answers "not ready" itself (68), so
+// A mapped drive whose share is gone answers "not ready" itself (err::kDeviceUnavailable), so
 // there is no empty local folder to guard against here.
 void LocalFileSystem::CheckDestination(const std::string&) {}
 
