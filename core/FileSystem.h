@@ -18,9 +18,12 @@ struct FolderRef {
 
 // The file-system service the guard engine works through. Every failing call
 // throws RuntimeError with the program's number (see RuntimeError.h):
-// 53 a missing file in an existing folder, 76 a folder on the path missing,
-// 70 access refused / read-only / in use, 68 device unavailable,
-// 58 a folder to be created exists already, 61 disk full, 75 anything else.
+// err::kFileNotFound (53) a missing file in an existing folder,
+// err::kPathNotFound (76) a folder on the path missing,
+// err::kPermissionDenied (70) access refused / read-only / in use,
+// err::kDeviceUnavailable (68) device unavailable,
+// err::kFileAlreadyExists (58) a folder to be created exists already,
+// err::kDiskFull (61) disk full, err::kPathFileAccess (75) anything else.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -33,8 +36,9 @@ public:
     virtual bool FolderExistsNoFollow(const std::string& path) { return FolderExists(path); }
 
     // Called with a row's destination folder before anything there is looked
-    // at: throws 68 when that folder's file system is not mounted now (a share
-    // that went away leaves an empty local folder behind at its mount point).
+    // at: throws err::kDeviceUnavailable when that folder's file system is not
+    // mounted now (a share that went away leaves an empty local folder behind
+    // at its mount point).
     virtual void CheckDestination(const std::string& destinationFolder) { (void)destinationFolder; }
 
     // What the service saw of folders while sizing them may no longer hold:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/PathText.h"
 
+#include <algorithm>
+
 namespace orvalen::path {
 
 namespace {
@@ -90,6 +92,23 @@ std::string Join(std::string_view folder, std::string_view name) {
     if (!EndsWithSeparator(folder)) out += kSeparator;
     out += name;
     return out;
+}
+
+bool IsAtOrBelow(std::string_view path, std::string_view folder) {
+    if (path.substr(0, folder.size()) != folder) return false;
+    return path.size() == folder.size() || EndsWithSeparator(folder) || path[folder.size()] == kSeparator;
+}
+
+std::string TrimTrailingSeparators(std::string_view path) {
+    const std::size_t keep = std::max<std::size_t>(RootLength(path), 1);
+    std::size_t end = path.size();
+    while (end > keep && path[end - 1] == kSeparator) --end;
+    return std::string(path.substr(0, end));
+}
+
+std::string_view LastComponent(std::string_view path) {
+    const std::size_t cut = path.rfind(kSeparator);
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
 }  // namespace orvalen::path

@@ -35,4 +35,16 @@ std::string GetParentFolderName(std::string_view path);
 // already ends with one.
 std::string Join(std::string_view folder, std::string_view name);
 
+// True when `path` is `folder` or lies below it, from the text alone:
+// "/srv/share" is below "/srv" and "/", not below "/sr". A folder that ends
+// with a separator (a root) holds every path that starts with it.
+bool IsAtOrBelow(std::string_view path, std::string_view folder);
+
+// The path without trailing separators; a root keeps its own ("/", "C:\").
+std::string TrimTrailingSeparators(std::string_view path);
+
+// What follows the last separator: "/srv/report.doc" -> "report.doc",
+// "/srv/" -> "", "name" -> "name".
+std::string_view LastComponent(std::string_view path);
+
 }  // namespace orvalen::path

@@ -16,8 +16,9 @@ struct FolderListing {
     std::vector<std::string> files;
 };
 
-// Reads `path`. Throws RuntimeError with the program's number when the folder
-// cannot be opened or read (76 missing, 70 refused, 68 device gone).
+// Reads `path`. Throws RuntimeError with the program's number when the folder cannot be opened or
+// read (err::kPathNotFound missing, err::kPermissionDenied refused, err::kDeviceUnavailable device
+// gone).
 FolderListing ListFolder(const std::string& path);
 
 }  // namespace orvalen::platform

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "core/FileSystem.h"
-#include "platform/MountWatch.h"
 
 namespace orvalen::platform {
+
+class MountWatch;
 
 // The file-system service on the machine's own file system (local folders and
 // mounted shares). Every failure throws RuntimeError with the program's number
@@ -36,23 +37,23 @@ public:
     // The size walks seen so far are not used by any later folder copy.
     void ForgetSeenFolders() override;
 
-    // 68 when the folder lies on a mount that is gone (see MountWatch), or
-    // its nearest existing folder answers as a dead network mount does.
+    // err::kDeviceUnavailable when the folder lies on a mount that is gone (see
+    // posix/MountWatch.h), or its nearest existing folder answers as a dead network mount does.
     void CheckDestination(const std::string& destinationFolder) override;
 
-    // A regular file, links followed. 53 when it is missing (or is a folder)
-    // in an existing folder, 76 when a folder on the path is missing.
+    // A regular file, links followed. err::kFileNotFound when it is missing (or is a folder)
+    // in an existing folder, err::kPathNotFound when a folder on the path is missing.
     FileRef GetFile(const std::string& path) override;
 
-    // A folder, links followed. 76 when it is missing or not a folder.
+    // A folder, links followed. err::kPathNotFound when it is missing or not a folder.
     FolderRef GetFolder(const std::string& path) override;
 
     // Text only: "/srv/share/new/report.doc" -> "/srv/share/new", "/srv" -> "/",
     // "/" -> "", "" -> "".
     std::string GetParentFolderName(const std::string& path) override;
 
-    // One folder. 58 when anything exists at the path, 76 when the parent is
-    // missing, 70 when refused.
+    // One folder. err::kFileAlreadyExists when anything exists at the path, err::kPathNotFound when
+    // the parent is missing, err::kPermissionDenied when refused.
     void CreateFolder(const std::string& path) override;
 
     // The file's current length (64-bit).
@@ -61,16 +62,16 @@ public:
     // The total length of every file below the folder, computed afresh. Links
     // inside are not followed and count with their own length (the length of
     // the text they hold); FIFOs, sockets and devices count nothing, nor do
-    // folders on other mounts or a kernel file system. 70 when a subfolder
+    // folders on other mounts or a kernel file system. err::kPermissionDenied when a subfolder
     // cannot be read.
     std::uint64_t Size(const FolderRef& folder) override;
 
     // Writes a hidden temporary file beside the copy and renames it onto the
     // copy's path once complete, with the source's permission bits and
     // modification time. On failure the temporary file is removed and the
-    // previous copy stays as it was. 76 when the destination folder is
-    // missing, 70 when a folder stands at the copy's path or access is
-    // refused, 61 when the disk is full.
+    // previous copy stays as it was. err::kPathNotFound when the destination folder is
+    // missing, err::kPermissionDenied when a folder stands at the copy's path or access is
+    // refused, err::kDiskFull when the disk is full.
     void Copy(const FileRef& source, const std::string& destination) override;
 
     // Creates the folder copy or fills the existing one: files of the same
@@ -80,7 +81,7 @@ public:
     // inside the source are copied as links; FIFOs, sockets and devices are
     // skipped; folders on other mounts appear empty. A link inside the copy
     // where a folder belongs is replaced by a real folder; a file there fails
-    // with 58 and is left alone.
+    // with err::kFileAlreadyExists and is left alone.
     void Copy(const FolderRef& source, const std::string& destination) override;
 
     // The name of the temporary file (or, for a folder copy that is built
@@ -89,19 +90,16 @@ public:
     // leaves at most one such entry, which the next copy reuses.
     static std::string TemporaryNameFor(const std::string& copyName);
 
-    // Where the mount tables are read; tests put made-up ones in their place.
-    void setMountTables(std::string mountInfoPath, std::string fstabPath);
-
     // What the size walks since ForgetSeenFolders saw, for the folder copy
     // that usually follows them in the same pass (see posix/FolderDigest.h).
     // Empty on Windows.
     struct WalkMemory;
 
 private:
-    MountWatch m_mounts;
     std::shared_ptr<WalkMemory> m_walks;
-    std::string m_mountInfoPath = "/proc/self/mountinfo";
-    std::string m_fstabPath = "/etc/fstab";
+    // What the destination checks saw of the mounts (see posix/MountWatch.h).
+    // Null on Windows.
+    std::shared_ptr<MountWatch> m_mountWatch;
 };
 
 std::unique_ptr<FileSystem> MakeLocalFileSystem();

@@ -21,7 +21,7 @@ public:
     virtual std::vector<Volume> volumes() = 0;
 
     // Checks that the volume mounted at `mountPoint` can be listed now. Throws
-    // RuntimeError: 68 when its device is unavailable (no medium, share gone).
+    // RuntimeError: err::kDeviceUnavailable when its device is unavailable (no medium, share gone).
     virtual void openVolume(const std::string& mountPoint) = 0;
 
     // The folder's sub-folders and files; throws as ListFolder does.

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 
 namespace orvalen::platform::posix {
 

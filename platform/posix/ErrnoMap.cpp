@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 
 #include <cerrno>
 #include <cstring>

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/posix/DirReader.h"
+#include "platform/posix/ErrnoMap.h"
 
 namespace orvalen::platform::posix {
 
@@ -53,7 +53,7 @@ bool kernelCopyUnsupported(int e) {
            e == EBADF;
 }
 
-void copyBuffered(int in, int out, off_t from, off_t to, const std::string& shown) {
+void copyBuffered(int in, int out, off_t from, off_t to, const std::string& pathForErrors) {
     std::vector<char> buffer(kBufferSize);
     while (to < 0 || from < to) {
         std::size_t want = buffer.size();
@@ -61,7 +61,7 @@ void copyBuffered(int in, int out, off_t from, off_t to, const std::string& show
         const ssize_t got = ::pread(in, buffer.data(), want, from);
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw ErrorFromErrno(errno, "Cannot read the source of", shown);
+            throw ErrorFromErrno(errno, "Cannot read the source of", pathForErrors);
         }
         if (got == 0) return;
         for (ssize_t done = 0; done < got;) {
@@ -69,7 +69,7 @@ void copyBuffered(int in, int out, off_t from, off_t to, const std::string& show
                                          from + done);
             if (put < 0) {
                 if (errno == EINTR) continue;
-                throw ErrorFromErrno(errno, "Cannot write", shown);
+                throw ErrorFromErrno(errno, "Cannot write", pathForErrors);
             }
             done += put;
         }
@@ -79,7 +79,7 @@ void copyBuffered(int in, int out, off_t from, off_t to, const std::string& show
 
 // Copies bytes [from, to) of `in` to the same offsets of `out`; `to` < 0 means
 // up to the end of the file.
-void copyRange(int in, int out, off_t from, off_t to, bool sourceHasData, const std::string& shown) {
+void copyRange(int in, int out, off_t from, off_t to, bool sourceHasData, const std::string& pathForErrors) {
     bool first = true;
     while (to < 0 || from < to) {
         const std::size_t want =
@@ -89,13 +89,13 @@ void copyRange(int in, int out, off_t from, off_t to, bool sourceHasData, const 
         const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, want, 0);
         if (n < 0) {
             if (errno == EINTR) continue;
-            if (kernelCopyUnsupported(errno)) return copyBuffered(in, out, from, to, shown);
-            throw ErrorFromErrno(errno, "Cannot write", shown);
+            if (kernelCopyUnsupported(errno)) return copyBuffered(in, out, from, to, pathForErrors);
+            throw ErrorFromErrno(errno, "Cannot write", pathForErrors);
         }
         // Some kernels answer 0 for files whose length they cannot see; the
         // buffered loop tells an empty file from such a one.
         if (n == 0) {
-            if (first && sourceHasData) return copyBuffered(in, out, from, to, shown);
+            if (first && sourceHasData) return copyBuffered(in, out, from, to, pathForErrors);
             return;
         }
         first = false;
@@ -103,14 +103,14 @@ void copyRange(int in, int out, off_t from, off_t to, bool sourceHasData, const 
     }
 }
 
-void copyContent(int in, int out, const struct stat& st, const std::string& shown) {
+void copyContent(int in, int out, const struct stat& st, const std::string& pathForErrors) {
     // Only a file with fewer blocks than its length can have holes; such a file
     // is copied piece by piece so the holes stay holes, as cp does.
     const bool mayHaveHoles = static_cast<off_t>(st.st_blocks) * 512 < st.st_size;
     if (!mayHaveHoles) {
         // The length seen when the copy began; a file still growing differs in
         // size afterwards and is copied again by the next pass.
-        if (st.st_size > 0) copyRange(in, out, 0, st.st_size, true, shown);
+        if (st.st_size > 0) copyRange(in, out, 0, st.st_size, true, pathForErrors);
         return;
     }
 
@@ -119,14 +119,14 @@ void copyContent(int in, int out, const struct stat& st, const std::string& show
         const off_t data = ::lseek(in, at, SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) break;  // only a hole is left
-            return copyRange(in, out, at, -1, true, shown);
+            return copyRange(in, out, at, -1, true, pathForErrors);
         }
         off_t hole = ::lseek(in, data, SEEK_HOLE);
-        if (hole < 0) return copyRange(in, out, data, -1, true, shown);
-        copyRange(in, out, data, hole, true, shown);
+        if (hole < 0) return copyRange(in, out, data, -1, true, pathForErrors);
+        copyRange(in, out, data, hole, true, pathForErrors);
         at = hole;
     }
-    if (::ftruncate(out, st.st_size) != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
+    if (::ftruncate(out, st.st_size) != 0) throw ErrorFromErrno(errno, "Cannot write", pathForErrors);
 }
 
 void removeQuietly(int folderFd, const std::string& name) {
@@ -136,9 +136,9 @@ void removeQuietly(int folderFd, const std::string& name) {
 }
 
 // Makes the temporary name free; unlink never follows a link standing there.
-void clearTemporary(int folderFd, const std::string& temp, const std::string& shown) {
+void clearTemporary(int folderFd, const std::string& temp, const std::string& pathForErrors) {
     if (whileBusy([&] { return ::unlinkat(folderFd, temp.c_str(), 0); }) != 0 && errno != ENOENT)
-        throw ErrorFromErrno(errno, "Cannot remove the unfinished copy of", shown);
+        throw ErrorFromErrno(errno, "Cannot remove the unfinished copy of", pathForErrors);
 }
 
 }  // namespace
@@ -149,7 +149,7 @@ int openAt(int folderFd, const char* name, int flags, mode_t mode) {
     return fd;
 }
 
-UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
+UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& pathForErrors,
                             bool* created, mode_t mode) {
     if (created) *created = false;
     // Its final mode at once saves a chmod later, unless the umask would
@@ -165,33 +165,33 @@ UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::st
             if (::mkdirat(folderFd, name.c_str(), mode) == 0) {
                 if (created) *created = true;
             } else if (errno != EEXIST) {
-                throw ErrorFromErrno(errno, "Cannot create folder", shown);
+                throw ErrorFromErrno(errno, "Cannot create folder", pathForErrors);
             }
             continue;
         }
-        if (e != ELOOP && e != ENOTDIR) throw ErrorFromErrno(e, "Cannot open folder", shown);
+        if (e != ELOOP && e != ENOTDIR) throw ErrorFromErrno(e, "Cannot open folder", pathForErrors);
 
         struct stat st{};
         if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT) continue;
-            throw ErrorFromErrno(errno, "Cannot look at", shown);
+            throw ErrorFromErrno(errno, "Cannot look at", pathForErrors);
         }
         if (S_ISLNK(st.st_mode)) {
             // Following it could lead the copy anywhere; the link goes, a real
             // folder takes its place.
             if (::unlinkat(folderFd, name.c_str(), 0) != 0 && errno != ENOENT)
-                throw ErrorFromErrno(errno, "Cannot replace the link", shown);
+                throw ErrorFromErrno(errno, "Cannot replace the link", pathForErrors);
             continue;
         }
         if (S_ISDIR(st.st_mode)) continue;
         throw RuntimeError(err::kFileAlreadyExists,
-                           "A file stands where the folder " + shown + " belongs");
+                           "A file stands where the folder " + pathForErrors + " belongs");
     }
-    throw RuntimeError(err::kPathFileAccess, "The folder " + shown + " keeps changing");
+    throw RuntimeError(err::kPathFileAccess, "The folder " + pathForErrors + " keeps changing");
 }
 
 void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
-                  const std::string& shown, bool direct, std::int64_t* learnStep) {
+                  const std::string& pathForErrors, bool direct, std::int64_t* learnStep) {
     // Created with its final mode when the umask lets it through, saving a
     // chmod per file; O_EXCL|O_NOFOLLOW never opens what stands there already.
     const mode_t mode = sourceStat.st_mode & 07777;
@@ -205,35 +205,35 @@ void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const
         out.reset(openAt(folderFd, name.c_str(), flags, createMode));
         if (out.valid()) written = name;
         else if (errno != EEXIST)
-            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", shown);
+            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", pathForErrors);
     }
     if (!out.valid()) {
         written = LocalFileSystem::TemporaryNameFor(name);
         out.reset(openAt(folderFd, written.c_str(), flags, createMode));
         if (!out.valid() && errno == EEXIST) {
             // Left by a copy that was cut off, or planted: removed, never followed.
-            clearTemporary(folderFd, written, shown);
+            clearTemporary(folderFd, written, pathForErrors);
             out.reset(openAt(folderFd, written.c_str(), flags, createMode));
         }
         if (!out.valid())
-            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", shown);
+            throw ErrorFromErrno(nameRefusal(errno, folderFd, nullptr), "Cannot create the copy", pathForErrors);
     }
     try {
-        copyContent(source, out.get(), sourceStat, shown);
+        copyContent(source, out.get(), sourceStat, pathForErrors);
         if (!modeSettles && ::fchmod(out.get(), mode) != 0 && !metadataRefused(errno))
-            throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
-        if (out.close() != 0) throw ErrorFromErrno(errno, "Cannot write", shown);
+            throw ErrorFromErrno(errno, "Cannot set the permissions of", pathForErrors);
+        if (out.close() != 0) throw ErrorFromErrno(errno, "Cannot write", pathForErrors);
         if (learnStep && *learnStep == 0) *learnStep = probeTimeStep(folderFd, written.c_str());
         // A file with its content but not yet its time is never taken for a
         // finished copy: the time comes last.
         const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
         if (::utimensat(folderFd, written.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0 && !metadataRefused(errno))
-            throw ErrorFromErrno(errno, "Cannot set the times of", shown);
+            throw ErrorFromErrno(errno, "Cannot set the times of", pathForErrors);
         // rename replaces a link at the copy's path instead of writing through it.
         if (written != name &&
             whileBusy([&] { return ::renameat(folderFd, written.c_str(), folderFd, name.c_str()); }) != 0)
             throw ErrorFromErrno(nameRefusal(errno, folderFd, written.c_str()), "Cannot put the copy in place at",
-                                 shown);
+                                 pathForErrors);
     } catch (...) {
         out.reset();
         removeQuietly(folderFd, written);
@@ -299,9 +299,9 @@ bool copyTimeCurrent(const timespec& copy, const timespec& source, std::int64_t 
     return sameTime(copy, source, step);
 }
 
-void removeTreeAt(int folderFd, const std::string& name, const std::string& shown) {
+void removeTreeAt(int folderFd, const std::string& name, const std::string& pathForErrors) {
     if (::unlinkat(folderFd, name.c_str(), 0) == 0 || errno == ENOENT) return;
-    if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", shown);
+    if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", pathForErrors);
     // A folder: emptied level by level, one open folder per level.
     struct Open {
         DirReader reader;
@@ -311,8 +311,8 @@ void removeTreeAt(int folderFd, const std::string& name, const std::string& show
     std::vector<Open> open;
     const auto enter = [&](int parent, const std::string& child) {
         UniqueFd fd(openAt(parent, child.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot remove", shown);
-        open.push_back(Open{DirReader(std::move(fd), shown), parent, child});
+        if (!fd.valid()) throw ErrorFromErrno(errno, "Cannot remove", pathForErrors);
+        open.push_back(Open{DirReader(std::move(fd), pathForErrors), parent, child});
     };
     enter(folderFd, name);
     while (!open.empty()) {
@@ -320,7 +320,7 @@ void removeTreeAt(int folderFd, const std::string& name, const std::string& show
         if (const dirent* entry = here.reader.next()) {
             const int at = here.reader.fd();
             if (::unlinkat(at, entry->d_name, 0) == 0 || errno == ENOENT) continue;
-            if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", shown);
+            if (errno != EISDIR && errno != EPERM) throw ErrorFromErrno(errno, "Cannot remove", pathForErrors);
             enter(at, entry->d_name);
             continue;
         }
@@ -328,42 +328,42 @@ void removeTreeAt(int folderFd, const std::string& name, const std::string& show
         const std::string done = here.name;
         open.pop_back();
         if (::unlinkat(parent, done.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
-            throw ErrorFromErrno(errno, "Cannot remove", shown);
+            throw ErrorFromErrno(errno, "Cannot remove", pathForErrors);
     }
 }
 
 void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkStat, int folderFd,
-                  const std::string& shown) {
+                  const std::string& pathForErrors) {
     std::string target(static_cast<std::size_t>(std::max<off_t>(linkStat.st_size, PATH_MAX)) + 1, '\0');
     const ssize_t n = ::readlinkat(sourceFolderFd, name, target.data(), target.size());
-    if (n < 0) throw ErrorFromErrno(errno, "Cannot read the link for", shown);
+    if (n < 0) throw ErrorFromErrno(errno, "Cannot read the link for", pathForErrors);
     target.resize(static_cast<std::size_t>(n));
 
     const std::string temp = LocalFileSystem::TemporaryNameFor(name);
-    clearTemporary(folderFd, temp, shown);
+    clearTemporary(folderFd, temp, pathForErrors);
     if (::symlinkat(target.c_str(), folderFd, temp.c_str()) != 0) {
         if (metadataRefused(errno)) return;  // this destination holds no links
-        throw ErrorFromErrno(errno, "Cannot create the link", shown);
+        throw ErrorFromErrno(errno, "Cannot create the link", pathForErrors);
     }
     const timespec times[2] = {linkStat.st_atim, linkStat.st_mtim};
     ::utimensat(folderFd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);  // times of a link are a nicety
     if (whileBusy([&] { return ::renameat(folderFd, temp.c_str(), folderFd, name); }) != 0) {
         const int e = nameRefusal(errno, folderFd, temp.c_str());
         removeQuietly(folderFd, temp);
-        throw ErrorFromErrno(e, "Cannot put the link in place at", shown);
+        throw ErrorFromErrno(e, "Cannot put the link in place at", pathForErrors);
     }
 }
 
-void keepTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
+void keepTimes(int fd, const struct stat& sourceStat, const std::string& pathForErrors) {
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
     if (::futimens(fd, times) != 0 && !metadataRefused(errno))
-        throw ErrorFromErrno(errno, "Cannot set the times of", shown);
+        throw ErrorFromErrno(errno, "Cannot set the times of", pathForErrors);
 }
 
-void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& shown) {
+void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& pathForErrors) {
     if (::fchmod(fd, sourceStat.st_mode & 07777) != 0 && !metadataRefused(errno))
-        throw ErrorFromErrno(errno, "Cannot set the permissions of", shown);
-    keepTimes(fd, sourceStat, shown);
+        throw ErrorFromErrno(errno, "Cannot set the permissions of", pathForErrors);
+    keepTimes(fd, sourceStat, pathForErrors);
 }
 
 }  // namespace orvalen::platform::posix

@@ -38,10 +38,11 @@ int whileBusy(Op&& op) {
 // Opens the folder `name` inside `folderFd` without following a link there.
 // A missing folder is created (owner-writable, its final mode comes when its
 // content is written); a link is replaced by a real folder. A file or other
-// entry there is someone's data: 58, left alone. `shown` names it in errors.
+// entry there is someone's data: err::kFileAlreadyExists, left alone.
+// `pathForErrors` names it in errors.
 // `created` (when given) tells whether the folder was made here; `mode` is
 // the mode it is made with when the umask keeps it and the owner may write.
-UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& shown,
+UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::string& pathForErrors,
                             bool* created = nullptr, mode_t mode = 0700);
 
 // Writes the open regular file `source` (described by `sourceStat`) as `name`
@@ -53,7 +54,7 @@ UniqueFd openOrCreateFolder(int folderFd, const std::string& name, const std::st
 // closed. When `learnStep` points at 0, the written file also tells the
 // folder's time step (see probeTimeStep).
 void copyFileInto(int source, const struct stat& sourceStat, int folderFd, const std::string& name,
-                  const std::string& shown, bool direct = false, std::int64_t* learnStep = nullptr);
+                  const std::string& pathForErrors, bool direct = false, std::int64_t* learnStep = nullptr);
 
 // Whether a failed call that sets metadata (mode, times, owner, a link) means
 // only that this file system, or this share's server, does not keep it: GVfs
@@ -93,19 +94,19 @@ bool copyTimeCurrent(const timespec& copy, const timespec& source, std::int64_t 
 
 // Removes the entry `name` of `folderFd` and, if it is a folder, everything
 // in it, never following a link.
-void removeTreeAt(int folderFd, const std::string& name, const std::string& shown);
+void removeTreeAt(int folderFd, const std::string& name, const std::string& pathForErrors);
 
 // Copies the link `name` of `sourceFolderFd` as a link (never its target) to
 // `name` inside `folderFd`, replacing whatever non-folder stands there. A
 // destination that holds no links (SMB through smbnetfs or GVfs) gets none.
 void copyLinkInto(int sourceFolderFd, const char* name, const struct stat& linkStat, int folderFd,
-                  const std::string& shown);
+                  const std::string& pathForErrors);
 
 // Gives the open entry the access and modification times of `sourceStat`.
 // These two keep what the destination takes (see metadataRefused).
-void keepTimes(int fd, const struct stat& sourceStat, const std::string& shown);
+void keepTimes(int fd, const struct stat& sourceStat, const std::string& pathForErrors);
 
 // Gives the open entry the permission bits and times of `sourceStat`.
-void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& shown);
+void keepModeAndTimes(int fd, const struct stat& sourceStat, const std::string& pathForErrors);
 
 }  // namespace orvalen::platform::posix

@@ -23,7 +23,7 @@ namespace orvalen::platform::posix {
 // Each call is one request and one answer on a socket pair; a failure comes
 // back as the same RuntimeError number and text. The helper is the program
 // `orvalen-file-helper`, started at the first call and again at the next
-// call if it has died (number 75 for the call under way then). One caller at
+// call if it has died (err::kPathFileAccess for the call under way then). One caller at
 // a time: the guard pass.
 class HelperFileSystem : public FileSystem {
 public:

@@ -9,17 +9,12 @@
 #include <utility>
 
 #include "core/PathText.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/FileOps.h"
 
 namespace orvalen::platform::posix {
 
 namespace {
-
-void appendName(std::string& path, const char* name) {
-    if (!path::EndsWithSeparator(path)) path += path::kSeparator;
-    path += name;
-}
 
 // Copying many small files is bound by the kernel's work per file, which
 // spreads over cores; beyond a few threads the disk or the share is the limit.
@@ -73,19 +68,19 @@ void FolderCopier::useDigests(const FolderDigest* source, const FolderDigest* co
     m_secondsDigest = step > 1;
 }
 
-bool FolderCopier::digestsAgree(std::uint64_t path) const {
+bool FolderCopier::digestsAgree(std::uint64_t pathHash) const {
     if (!m_sourceDigest) return false;
-    const FolderDigest::Folder* a = m_sourceDigest->find(path);
-    const FolderDigest::Folder* b = m_copyDigest->find(path);
+    const FolderDigest::Folder* a = m_sourceDigest->find(pathHash);
+    const FolderDigest::Folder* b = m_copyDigest->find(pathHash);
     return a && b && (a->exact == b->exact || (m_secondsDigest && a->seconds == b->seconds));
 }
 
 void FolderCopier::enter(Walk& walk, UniqueFd source, const struct stat& sourceStat, UniqueFd destination,
-                         bool fresh, std::uint64_t path) {
+                         bool fresh, std::uint64_t pathHash) {
     struct stat there{};
     if (::fstat(destination.get(), &there) != 0) throw ErrorFromErrno(errno, "Cannot look at", walk.destinationPath);
     walk.levels.push_back(Level{DirReader(std::move(source), walk.sourcePath), std::move(destination), sourceStat,
-                                there, walk.sourcePath.size(), walk.destinationPath.size(), fresh, fresh, path});
+                                there, walk.sourcePath.size(), walk.destinationPath.size(), fresh, fresh, pathHash});
 }
 
 void FolderCopier::run() {
@@ -135,6 +130,12 @@ void FolderCopier::work(Walk& walk) {
     }
 }
 
+// The helper threads start with the first fresh folder: a copy that only
+// compares never needs them.
+void FolderCopier::startHelpersOnce() {
+    std::call_once(m_started, [this] { startHelpers(); });
+}
+
 void FolderCopier::startHelpers() {
     for (int i = helpersWanted(); i > 0; --i) {
         {
@@ -153,7 +154,6 @@ void FolderCopier::startHelpers() {
 }
 
 bool FolderCopier::helperWaiting() {
-    std::call_once(m_started, [this] { startHelpers(); });
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_jobs.size() < static_cast<std::size_t>(m_waiting);
 }
@@ -227,8 +227,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
     const int to = here.destination.get();
     const char* name = entry.d_name;
 
-    std::string shown = walk.destinationPath;
-    appendName(shown, name);
+    std::string copyPath = path::Join(walk.destinationPath, name);
 
     EntryStat st;
     bool haveStat = false;
@@ -238,7 +237,7 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
     if (type == DT_UNKNOWN || type == DT_LNK || (type == DT_REG && !here.fresh)) {
         if (statAt(from, name, st) != 0) {
             if (errno == ENOENT) return;  // removed from the source meanwhile
-            throw ErrorFromErrno(errno, "Cannot look at the source of", shown);
+            throw ErrorFromErrno(errno, "Cannot look at the source of", copyPath);
         }
         haveStat = true;
         if (!onSameMount(st, m_root)) return;  // a file mounted from elsewhere
@@ -255,35 +254,33 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
         UniqueFd file(openAt(from, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!file.valid()) {
             if (errno == ENOENT) return;
-            throw ErrorFromErrno(errno, "Cannot read the source of", shown);
+            throw ErrorFromErrno(errno, "Cannot read the source of", copyPath);
         }
-        if (statOpen(file.get(), st) != 0) throw ErrorFromErrno(errno, "Cannot look at the source of", shown);
+        if (statOpen(file.get(), st) != 0) throw ErrorFromErrno(errno, "Cannot look at the source of", copyPath);
         if (!S_ISREG(st.st.st_mode) || !onSameMount(st, m_root)) return;
         here.changed = true;
         makeWritable(here);
         const dev_t device = here.destinationStat.st_dev;
         std::int64_t step = timeStepOf(device);
         const bool known = step != 0;
-        copyFileInto(file.get(), st.st, to, name, shown, here.fresh, &step);
+        copyFileInto(file.get(), st.st, to, name, copyPath, here.fresh, &step);
         if (!known && step != 0) rememberTimeStep(device, step);
     } else if (type == DT_LNK) {
         here.changed = true;
         makeWritable(here);
-        copyLinkInto(from, name, st.st, to, shown);
+        copyLinkInto(from, name, st.st, to, copyPath);
     } else if (type == DT_DIR) {
-        const std::uint64_t path = childPath(here.path, name);
+        const std::uint64_t pathHash = childPathHash(here.pathHash, name);
         // Both sides were just walked and agree below here: nothing to do.
-        if (!here.fresh && digestsAgree(path)) return;
+        if (!here.fresh && digestsAgree(pathHash)) return;
         UniqueFd sub(openAt(from, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!sub.valid()) {
             const int e = errno;
             if (e == ENOENT) return;
-            std::string failed = walk.sourcePath;
-            appendName(failed, name);
-            throw ErrorFromErrno(e, "Cannot read folder", failed);
+            throw ErrorFromErrno(e, "Cannot read folder", path::Join(walk.sourcePath, name));
         }
         EntryStat subStat;
-        if (statOpen(sub.get(), subStat) != 0) throw ErrorFromErrno(errno, "Cannot look at", shown);
+        if (statOpen(sub.get(), subStat) != 0) throw ErrorFromErrno(errno, "Cannot look at", copyPath);
         // The copy placed inside its own source is not copied into itself again.
         if (subStat.st.st_dev == m_copyDevice && subStat.st.st_ino == m_copyInode) return;
         if (!(here.destinationStat.st_mode & S_IWUSR)) {
@@ -291,28 +288,28 @@ void FolderCopier::copyEntry(Walk& walk, const dirent& entry) {
             if (::fstatat(to, name, &there, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(there.st_mode)) makeWritable(here);
         }
         bool created = false;
-        UniqueFd copy = openOrCreateFolder(to, name, shown, &created, subStat.st.st_mode);
+        UniqueFd copy = openOrCreateFolder(to, name, copyPath, &created, subStat.st.st_mode);
         if (created) here.changed = true;
         if (!onSameMount(subStat, m_root)) {
             // Another file system: the folder is there, its content is not ours.
-            if (created) keepModeAndTimes(copy.get(), subStat.st, shown);
+            if (created) keepModeAndTimes(copy.get(), subStat.st, copyPath);
             return;
         }
         const bool fresh = here.fresh || created;
-        std::string sourcePath = walk.sourcePath;
-        appendName(sourcePath, name);
+        std::string sourcePath = path::Join(walk.sourcePath, name);
+        if (fresh) startHelpersOnce();
         if (fresh && helperWaiting()) {
             // Nothing in it to compare: a waiting thread copies it whole.
-            Walk job{{}, std::move(sourcePath), std::move(shown)};
-            enter(job, std::move(sub), subStat.st, std::move(copy), true, path);
+            Walk job{{}, std::move(sourcePath), std::move(copyPath)};
+            enter(job, std::move(sub), subStat.st, std::move(copy), true, pathHash);
             std::lock_guard<std::mutex> lock(m_mutex);
             m_jobs.push_back(std::move(job));
             m_wake.notify_one();
             return;
         }
         walk.sourcePath = std::move(sourcePath);
-        walk.destinationPath = std::move(shown);
-        enter(walk, std::move(sub), subStat.st, std::move(copy), fresh, path);
+        walk.destinationPath = std::move(copyPath);
+        enter(walk, std::move(sub), subStat.st, std::move(copy), fresh, pathHash);
     }
     // FIFOs, sockets and devices are left out.
 }

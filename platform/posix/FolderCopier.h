@@ -57,7 +57,7 @@ private:
         std::size_t destinationPathLength;
         bool fresh;
         bool changed;  // something was created or replaced in it
-        std::uint64_t path;  // hash of the path below the copy's root
+        std::uint64_t pathHash;  // hash of the path below the copy's root
     };
 
     // What one thread has in hand: its open folders, deepest last, and the
@@ -69,11 +69,13 @@ private:
     };
 
     void enter(Walk& walk, UniqueFd source, const struct stat& sourceStat, UniqueFd destination, bool fresh,
-               std::uint64_t path);
-    bool digestsAgree(std::uint64_t path) const;
+               std::uint64_t pathHash);
+    bool digestsAgree(std::uint64_t pathHash) const;
     void work(Walk& walk);
     void serve(Walk* first);
+    void startHelpersOnce();
     void startHelpers();
+    // True when more threads wait than there are folders shared out for them.
     bool helperWaiting();
     void copyEntry(Walk& walk, const dirent& entry);
     bool upToDate(int folderFd, const char* name, const struct stat& source, dev_t folderDevice);

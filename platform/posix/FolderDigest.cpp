@@ -5,13 +5,13 @@
 
 namespace orvalen::platform::posix {
 
-const FolderDigest::Folder* FolderDigest::find(std::uint64_t path) const {
-    const auto at = std::lower_bound(folders.begin(), folders.end(), path,
-                                     [](const Folder& f, std::uint64_t p) { return f.path < p; });
-    return at != folders.end() && at->path == path ? &*at : nullptr;
+const FolderDigest::Folder* FolderDigest::find(std::uint64_t pathHash) const {
+    const auto at = std::lower_bound(folders.begin(), folders.end(), pathHash,
+                                     [](const Folder& f, std::uint64_t h) { return f.pathHash < h; });
+    return at != folders.end() && at->pathHash == pathHash ? &*at : nullptr;
 }
 
-std::uint64_t childPath(std::uint64_t parent, const char* name) {
+std::uint64_t childPathHash(std::uint64_t parent, const char* name) {
     std::uint64_t h = 14695981039346656037ull ^ (parent * 0x9e3779b97f4a7c15ull);
     for (const char* c = name; *c; ++c) h = (h ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
     return h ^ (h >> 29);

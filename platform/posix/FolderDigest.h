@@ -14,17 +14,17 @@ namespace orvalen::platform::posix {
 // Costs 24 bytes per folder, nothing per file.
 struct FolderDigest {
     struct Folder {
-        std::uint64_t path;  // hash of the path below the root
+        std::uint64_t pathHash;  // hash of the path below the root
         std::uint64_t exact;
         std::uint64_t seconds;
     };
-    std::vector<Folder> folders;  // sorted by path once the walk is done
+    std::vector<Folder> folders;  // sorted by pathHash once the walk is done
 
-    const Folder* find(std::uint64_t path) const;
+    const Folder* find(std::uint64_t pathHash) const;
 };
 
 // The hash of the path `name` inside the folder whose path hash is `parent`
 // (the root's is 0).
-std::uint64_t childPath(std::uint64_t parent, const char* name);
+std::uint64_t childPathHash(std::uint64_t parent, const char* name);
 
 }  // namespace orvalen::platform::posix

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 
 namespace orvalen::platform {
 

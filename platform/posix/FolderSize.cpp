@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/PathText.h"
-#include "platform/ErrnoMap.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/DirReader.h"
 #include "platform/posix/EntryStat.h"
 #include "platform/posix/FileOps.h"
@@ -34,12 +34,12 @@ std::uint64_t mix(std::uint64_t x) {
 struct Open {
     DirReader reader;
     std::string name;  // in its parent
-    std::uint64_t path;
+    std::uint64_t pathHash;
     std::uint64_t exact = 0;
     std::uint64_t seconds = 0;
 
     void add(const char* entryName, std::uint64_t kind, std::uint64_t exactPart, std::uint64_t secondsPart) {
-        const std::uint64_t id = mix(childPath(0, entryName) ^ mix(kind));
+        const std::uint64_t id = mix(childPathHash(0, entryName) ^ mix(kind));
         exact += mix(id ^ exactPart);
         seconds += mix(id ^ secondsPart);
     }
@@ -49,17 +49,17 @@ constexpr std::uint64_t kFile = 1, kLink = 2, kFolder = 3;
 
 }  // namespace
 
-std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest* digest) {
+std::uint64_t totalSize(UniqueFd folder, const std::string& pathForErrors, FolderDigest* digest) {
     if (digest) digest->folders.clear();
     EntryStat root;
-    if (statOpen(folder.get(), root) != 0) throw ErrorFromErrno(errno, "Cannot look at", shown);
+    if (statOpen(folder.get(), root) != 0) throw ErrorFromErrno(errno, "Cannot look at", pathForErrors);
     if (isKernelFileSystem(folder.get(), root)) return 0;
     bool keepDigests = digest != nullptr;
 
     // One open folder per level instead of recursion: a deep tree costs a
     // stream per level and never the call stack.
     std::vector<Open> open;
-    open.push_back(Open{DirReader(std::move(folder), shown), std::string(), 0});
+    open.push_back(Open{DirReader(std::move(folder), pathForErrors), std::string(), 0});
     std::uint64_t total = 0;
 
     const auto enter = [&](const char* name) {
@@ -83,15 +83,15 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest*
             if (errno == ENOENT) return;
             throw ErrorFromErrno(errno, "Cannot read folder", child);
         }
-        const std::uint64_t path = childPath(parent.path, name);
-        open.push_back(Open{DirReader(UniqueFd(fd), std::move(child)), name, path});
+        const std::uint64_t pathHash = childPathHash(parent.pathHash, name);
+        open.push_back(Open{DirReader(UniqueFd(fd), std::move(child)), name, pathHash});
     };
 
     while (!open.empty()) {
         Open& here = open.back();
         const dirent* entry = here.reader.next();
         if (!entry) {
-            const FolderDigest::Folder done{here.path, mix(here.exact), mix(here.seconds)};
+            const FolderDigest::Folder done{here.pathHash, mix(here.exact), mix(here.seconds)};
             const std::string name = std::move(here.name);
             open.pop_back();
             if (keepDigests) {
@@ -130,7 +130,7 @@ std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest*
     }
     if (keepDigests)
         std::sort(digest->folders.begin(), digest->folders.end(),
-                  [](const FolderDigest::Folder& a, const FolderDigest::Folder& b) { return a.path < b.path; });
+                  [](const FolderDigest::Folder& a, const FolderDigest::Folder& b) { return a.pathHash < b.pathHash; });
     return total;
 }
 

@@ -14,6 +14,6 @@ namespace orvalen::platform::posix {
 // nothing. Folders on another mount and kernel file systems count nothing.
 // Memory grows with the depth of the tree only.
 // When `digest` is given it receives the folder digests of the walk.
-std::uint64_t totalSize(UniqueFd folder, const std::string& shown, FolderDigest* digest = nullptr);
+std::uint64_t totalSize(UniqueFd folder, const std::string& pathForErrors, FolderDigest* digest = nullptr);
 
 }  // namespace orvalen::platform::posix

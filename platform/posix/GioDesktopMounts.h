@@ -4,7 +4,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/DesktopShares.h"
+#include "platform/posix/DesktopShares.h"
 
 namespace orvalen::platform::posix {
 

@@ -16,12 +16,14 @@
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
+#include "platform/MissingFileNumber.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/FileOps.h"
 #include "platform/posix/FolderCopier.h"
 #include "platform/posix/FolderDigest.h"
 #include "platform/posix/FolderSize.h"
 #include "platform/posix/MountTables.h"
+#include "platform/posix/MountWatch.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace orvalen::platform {
@@ -35,17 +37,8 @@ bool isFolder(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// What a missing entry means: a missing file when its folder is there,
-// otherwise a folder on the path is missing.
-int missingFileNumber(const std::string& path) {
-    const std::string parent = path::GetParentFolderName(path);
-    const bool folderThere = parent.empty() ? path.find(path::kSeparator) == std::string::npos
-                                            : isFolder(parent);
-    return folderThere ? err::kFileNotFound : err::kPathNotFound;
-}
-
 RuntimeError fileError(int e, const std::string& what, const std::string& path) {
-    return ErrorFromErrno(e, what, path, e == ENOENT ? missingFileNumber(path) : err::kPathNotFound);
+    return ErrorFromErrno(e, what, path, e == ENOENT ? MissingFileNumber(path, isFolder) : err::kPathNotFound);
 }
 
 struct stat statRegularFile(const std::string& path) {
@@ -53,12 +46,6 @@ struct stat statRegularFile(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0) throw fileError(errno, "Cannot find file", path);
     if (!S_ISREG(st.st_mode)) throw RuntimeError(err::kFileNotFound, path + " is not a file");
     return st;
-}
-
-std::string trimTrailingSeparators(const std::string& path) {
-    std::size_t end = path.size();
-    while (end > 1 && path[end - 1] == path::kSeparator) --end;
-    return path.substr(0, end);
 }
 
 // The open folder that is to hold `copyPath`, and the copy's name in it. The
@@ -70,10 +57,9 @@ struct CopyPlace {
 };
 
 CopyPlace openCopyPlace(const std::string& copyPath) {
-    const std::string trimmed = trimTrailingSeparators(copyPath);
-    const auto cut = trimmed.rfind(path::kSeparator);
+    const std::string trimmed = path::TrimTrailingSeparators(copyPath);
     CopyPlace place;
-    place.name = cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+    place.name = path::LastComponent(trimmed);
     const std::string parent = path::GetParentFolderName(trimmed);
     // A bare name lies in the working folder.
     place.folder.reset(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -127,14 +113,9 @@ struct LocalFileSystem::WalkMemory {
 
 void LocalFileSystem::ForgetSeenFolders() { m_walks.reset(); }
 
-void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
-    m_mountInfoPath = std::move(mountInfoPath);
-    m_fstabPath = std::move(fstabPath);
-}
-
 void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
     // The nearest folder of the destination that exists, and what lies below it.
-    std::string existing = trimTrailingSeparators(destinationFolder);
+    std::string existing = path::TrimTrailingSeparators(destinationFolder);
     std::string below;
     for (;;) {
         struct stat st{};
@@ -155,9 +136,10 @@ void LocalFileSystem::CheckDestination(const std::string& destinationFolder) {
     std::free(real);
     const std::string resolved = below.empty() ? resolvedExisting : path::Join(resolvedExisting, below);
 
-    m_mounts.setUserRuntimeDirs(userRuntimeDirs());
-    if (m_mounts.isGone(destinationFolder, resolved, resolvedExisting,
-                        posix::ReadMountTable(m_mountInfoPath), posix::ReadFstabMountPoints(m_fstabPath)))
+    if (!m_mountWatch) m_mountWatch = std::make_shared<MountWatch>();
+    m_mountWatch->setUserRuntimeDirs(userRuntimeDirs());
+    if (m_mountWatch->isGoneElseRecord(destinationFolder, resolved, resolvedExisting, posix::ReadMountTable(),
+                                       posix::ReadFstabMountPoints()))
         throw RuntimeError(err::kDeviceUnavailable,
                            destinationFolder + " lies on a file system that is not mounted");
 }
@@ -229,7 +211,7 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
     UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!in.valid()) throw ErrorFromErrno(errno, "Cannot read folder", source.Path);
 
-    const std::string trimmed = trimTrailingSeparators(destination);
+    const std::string trimmed = path::TrimTrailingSeparators(destination);
     if (path::GetParentFolderName(trimmed).empty() && trimmed.find(path::kSeparator) != std::string::npos) {
         // A root: it can only be filled, never created or replaced.
         UniqueFd copy(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

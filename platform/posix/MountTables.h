@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MountEntry.h"
+#include "platform/posix/MountEntry.h"
 
 // The mount table and /etc/fstab as util-linux's libmount reads them: it knows
 // the kernel's escapes, fstab's tags and comments, and the mountinfo format as

@@ -12,10 +12,11 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/DesktopShares.h"
-#include "platform/ErrnoMap.h"
-#include "platform/MountInfo.h"
+#include "core/PathText.h"
+#include "platform/posix/DesktopShares.h"
+#include "platform/posix/ErrnoMap.h"
 #include "platform/posix/GioDesktopMounts.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/posix/MountTables.h"
 
 namespace orvalen::platform {
@@ -49,7 +50,7 @@ DiskLabels SystemVolumeSource::readLabels() const {
     if (!dir) return labels;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
-        const std::string link = m_labelFolder + "/" + entry->d_name;
+        const std::string link = path::Join(m_labelFolder, entry->d_name);
         const std::string label = mountinfo::DecodeHexEscapes(entry->d_name);
         struct stat st {};
         if (::stat(link.c_str(), &st) == 0 && S_ISBLK(st.st_mode))

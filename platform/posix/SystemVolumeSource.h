@@ -4,7 +4,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/DiskLabels.h"
+#include "platform/posix/DiskLabels.h"
 #include "platform/VolumeSource.h"
 
 namespace orvalen::platform::posix {

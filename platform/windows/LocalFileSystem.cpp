@@ -7,6 +7,7 @@
 
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
+#include "platform/MissingFileNumber.h"
 #include "platform/windows/Win32ErrorMap.h"
 #include "platform/windows/Win32Files.h"
 #include "platform/windows/WideText.h"
@@ -26,17 +27,9 @@ bool IsDirectory(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_DIRECTO
 
 std::uint64_t SizeOf(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 
-// What a missing entry means: a missing file when its folder is there,
-// otherwise a folder on the path is missing.
-int missingFileNumber(const std::string& path) {
-    const std::string parent = path::GetParentFolderName(path);
-    const bool folderThere = parent.empty() ? path.find(path::kSeparator) == std::string::npos : IsFolder(parent);
-    return folderThere ? err::kFileNotFound : err::kPathNotFound;
-}
-
 RuntimeError fileError(DWORD code, const std::string& what, const std::string& path) {
-    return windows::ErrorFromWin32(code, what, path,
-                                   code == ERROR_FILE_NOT_FOUND ? missingFileNumber(path) : err::kPathNotFound);
+    const int notFound = code == ERROR_FILE_NOT_FOUND ? MissingFileNumber(path, IsFolder) : err::kPathNotFound;
+    return windows::ErrorFromWin32(code, what, path, notFound);
 }
 
 BY_HANDLE_FILE_INFORMATION regularFileInfo(const std::string& path) {
@@ -45,19 +38,6 @@ BY_HANDLE_FILE_INFORMATION regularFileInfo(const std::string& path) {
     if (!FollowedInfo(path, info, error)) throw fileError(error, "Cannot find file", path);
     if (IsDirectory(info.dwFileAttributes)) throw RuntimeError(err::kFileNotFound, path + " is not a file");
     return info;
-}
-
-std::string trimTrailingSeparators(const std::string& path) {
-    std::size_t end = path.size();
-    // "D:\" keeps its separator: without it the text names the drive's current folder.
-    const std::size_t keep = path.size() >= 3 && path[1] == ':' ? 3 : 1;
-    while (end > keep && path[end - 1] == path::kSeparator) --end;
-    return path.substr(0, end);
-}
-
-std::string lastComponent(const std::string& trimmed) {
-    const auto cut = trimmed.rfind(path::kSeparator);
-    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
 }
 
 bool isRoot(const std::string& trimmed) {
@@ -70,7 +50,7 @@ bool isUsableName(const std::string& name) { return !name.empty() && name != "."
 // renamed into place when complete. The system's copy carries the
 // modification time and attributes along.
 void copyFileInto(const std::string& source, const std::string& folder, const std::string& name,
-                  const std::string& shown) {
+                  const std::string& pathForErrors) {
     const std::string temp = path::Join(folder, LocalFileSystem::TemporaryNameFor(name));
     const std::wstring wideTemp = Win32Path(temp);
     const std::wstring wideSource = Win32Path(source);
@@ -88,20 +68,20 @@ void copyFileInto(const std::string& source, const std::string& folder, const st
         const DWORD error = ::GetLastError();
         windows::RemoveEntryQuietly(temp);
         if (error == ERROR_FILE_NOT_FOUND) throw fileError(error, "Cannot copy", source);
-        throw windows::ErrorFromWin32(error, "Cannot create the copy", shown);
+        throw windows::ErrorFromWin32(error, "Cannot create the copy", pathForErrors);
     }
     // Renaming replaces a link at the copy's path instead of writing through it.
     if (!::MoveFileExW(wideTemp.c_str(), Win32Path(path::Join(folder, name)).c_str(),
                        MOVEFILE_REPLACE_EXISTING)) {
         const DWORD error = ::GetLastError();
         windows::RemoveEntryQuietly(temp);
-        throw windows::ErrorFromWin32(error, "Cannot put the copy in place at", shown);
+        throw windows::ErrorFromWin32(error, "Cannot put the copy in place at", pathForErrors);
     }
 }
 
-// Holds the folder `path` for filling, creating it when missing. A link there
-// is replaced by a real folder; a file there is someone's data: 58, left alone.
-HeldFolder openOrCreateFolder(const std::string& path, const std::string& shown) {
+// Holds the folder `path` for filling, creating it when missing. A link there is replaced by a real
+// folder; a file there is someone's data: err::kFileAlreadyExists, left alone.
+HeldFolder openOrCreateFolder(const std::string& path, const std::string& pathForErrors) {
     // A few rounds: someone else may change the entry between two calls.
     for (int round = 0; round < 4; ++round) {
         HeldFolder held;
@@ -111,16 +91,17 @@ HeldFolder openOrCreateFolder(const std::string& path, const std::string& shown)
             if (!IsLink(attributes) && IsDirectory(attributes)) return held;
             held.handle.reset();
             if (!IsLink(attributes))
-                throw RuntimeError(err::kFileAlreadyExists, "A file stands where the folder " + shown + " belongs");
+                throw RuntimeError(err::kFileAlreadyExists,
+                                   "A file stands where the folder " + pathForErrors + " belongs");
             // Following it could lead the copy anywhere; the link goes.
             windows::RemoveEntryQuietly(path);
             continue;
         }
-        if (error != ERROR_FILE_NOT_FOUND) throw windows::ErrorFromWin32(error, "Cannot open folder", shown);
+        if (error != ERROR_FILE_NOT_FOUND) throw windows::ErrorFromWin32(error, "Cannot open folder", pathForErrors);
         if (!::CreateDirectoryW(Win32Path(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            throw LastWin32Error("Cannot create folder", shown);
+            throw LastWin32Error("Cannot create folder", pathForErrors);
     }
-    throw RuntimeError(err::kPathFileAccess, "The folder " + shown + " keeps changing");
+    throw RuntimeError(err::kPathFileAccess, "The folder " + pathForErrors + " keeps changing");
 }
 
 bool sameEntry(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
@@ -153,14 +134,9 @@ void listSource(CopyLevel& level) {
 // Nothing is kept between walks here.
 void LocalFileSystem::ForgetSeenFolders() {}
 
-// A mapped drive whose share is gone answers "not ready" itself (68), so
+// A mapped drive whose share is gone answers "not ready" itself (err::kDeviceUnavailable), so
 // there is no empty local folder to guard against here.
 void LocalFileSystem::CheckDestination(const std::string&) {}
-
-void LocalFileSystem::setMountTables(std::string mountInfoPath, std::string fstabPath) {
-    m_mountInfoPath = std::move(mountInfoPath);
-    m_fstabPath = std::move(fstabPath);
-}
 
 bool LocalFileSystem::FileExists(const std::string& path) {
     if (path.empty()) return false;
@@ -224,8 +200,8 @@ std::uint64_t LocalFileSystem::Size(const FolderRef& folder) {
 
 void LocalFileSystem::Copy(const FileRef& source, const std::string& destination) {
     regularFileInfo(source.Path);
-    const std::string trimmed = trimTrailingSeparators(destination);
-    const std::string name = lastComponent(trimmed);
+    const std::string trimmed = path::TrimTrailingSeparators(destination);
+    const std::string name(path::LastComponent(trimmed));
     if (isRoot(trimmed) || !isUsableName(name))
         throw windows::ErrorFromWin32(ERROR_ACCESS_DENIED, "Cannot copy onto", destination);
     // Fail before writing anything when a folder holds the copy's name.
@@ -244,14 +220,14 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         throw windows::ErrorFromWin32(error ? error : ERROR_PATH_NOT_FOUND, "Cannot read folder", source.Path);
     top.written = sourceInfo.ftLastWriteTime;
 
-    const std::string trimmed = trimTrailingSeparators(destination);
+    const std::string trimmed = path::TrimTrailingSeparators(destination);
     top.copy = trimmed;
     if (isRoot(trimmed)) {
         // A root can only be filled, never created or replaced.
         if (!windows::OpenHeld(trimmed, top.held, error))
             throw windows::ErrorFromWin32(error, "Cannot open folder", destination);
     } else {
-        if (!isUsableName(lastComponent(trimmed)))
+        if (!isUsableName(std::string(path::LastComponent(trimmed))))
             throw windows::ErrorFromWin32(ERROR_INVALID_NAME, "Cannot copy a folder to", destination);
         if (!IsFolder(path::GetParentFolderName(trimmed)))
             throw windows::ErrorFromWin32(ERROR_PATH_NOT_FOUND, "Cannot copy a folder to", destination);

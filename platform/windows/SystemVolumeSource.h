@@ -11,7 +11,7 @@ class SystemVolumeSource : public VolumeSource {
 public:
     std::vector<Volume> volumes() override;
     // A letter the system lists whose root cannot be reached is a drive
-    // without a medium or a network drive whose connection is gone: 68.
+    // without a medium or a network drive whose connection is gone: err::kDeviceUnavailable.
     void openVolume(const std::string& mountPoint) override;
     FolderListing listFolder(const std::string& path) override;
 };

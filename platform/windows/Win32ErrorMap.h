@@ -8,8 +8,8 @@
 namespace orvalen::platform::windows {
 
 // The program's failure number for a Win32 error code. `notFound` is what a
-// missing entry (ERROR_FILE_NOT_FOUND) means at the call site: 53 for a file
-// looked up in an existing folder, 76 where a folder on the path is missing.
+// missing entry (ERROR_FILE_NOT_FOUND) means at the call site: err::kFileNotFound for a file
+// looked up in an existing folder, err::kPathNotFound where a folder on the path is missing.
 int RuntimeNumberForWin32Error(unsigned long code, int notFound = err::kPathNotFound);
 
 // A RuntimeError carrying the number, the system's own text and the path.

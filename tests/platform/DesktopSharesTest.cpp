@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "platform/DesktopShares.h"
-#include "platform/MountInfo.h"
+#include "platform/posix/DesktopShares.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/posix/MountTables.h"
 #include "support/TempTree.h"
 

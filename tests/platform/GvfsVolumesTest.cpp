@@ -19,7 +19,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/MountInfo.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/posix/MountTables.h"
 #include "platform/posix/SystemVolumeSource.h"
 #include "support/TempTree.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "core/RuntimeError.h"
-#include "platform/ErrnoMap.h"
 #include "platform/LocalFileSystem.h"
+#include "platform/posix/ErrnoMap.h"
 #include "support/RuntimeNumber.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"

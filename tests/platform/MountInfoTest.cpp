@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MountInfo.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/posix/MountTables.h"
 #include "support/TempTree.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MountWatch.h"
+#include "platform/posix/MountWatch.h"
 
 using orvalen::platform::MountEntry;
 using orvalen::platform::MountWatch;
@@ -35,7 +35,8 @@ TEST_P(MountWatchTest, tellsAGoneShareFromAMissingFolder) {
     MountWatch watch;
     int pass = 0;
     for (const Look& look : GetParam().looks) {
-        EXPECT_EQ(watch.isGone(kDest, "/mnt/team/reports", look.existing, look.mounts, GetParam().fstab), look.gone)
+        EXPECT_EQ(watch.isGoneElseRecord(kDest, "/mnt/team/reports", look.existing, look.mounts, GetParam().fstab),
+                  look.gone)
             << "pass " << pass;
         ++pass;
     }
@@ -70,7 +71,7 @@ TEST_P(UserMountTest, aMissingShareFolderIsAGoneShare) {
     MountWatch watch;
     watch.setUserRuntimeDirs({"/run/user/1000"});
     const UserMountCase& c = GetParam();
-    EXPECT_EQ(watch.isGone(c.resolved + "/", c.resolved, c.existing, c.mounts, {}), c.gone);
+    EXPECT_EQ(watch.isGoneElseRecord(c.resolved + "/", c.resolved, c.existing, c.mounts, {}), c.gone);
 }
 
 const std::string kGvfs = "/run/user/1000/gvfs";

@@ -29,6 +29,15 @@ TEST(WindowsPathText, join_addsOneSeparatorExceptAfterARoot) {
     EXPECT_EQ(Join("D:\\", "r.doc"), "D:\\r.doc");
 }
 
+TEST(WindowsPathText, aDriveRootKeepsItsSeparatorAndHoldsItsPaths) {
+    using orvalen::path::IsAtOrBelow;
+    using orvalen::path::TrimTrailingSeparators;
+    for (const char* root : {"D:\\", "D:\\\\"}) EXPECT_EQ(TrimTrailingSeparators(root), "D:\\") << root;
+    EXPECT_EQ(TrimTrailingSeparators("D:\\Share\\"), "D:\\Share");
+    EXPECT_TRUE(IsAtOrBelow("D:\\Share\\r.doc", "D:\\"));
+    EXPECT_FALSE(IsAtOrBelow("D:\\Sharex", "D:\\Share"));
+}
+
 TEST(WindowsPathText, findName_takesWhatFollowsTheLastSeparator) {
     testsupport::GuardRig rig;
     orvalen::mdlMain& shared = rig.shared;

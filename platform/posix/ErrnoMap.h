@@ -8,8 +8,8 @@
 namespace orvalen::platform {
 
 // The program's failure number for an OS error. `notFound` is what a missing
-// entry means at the call site: 53 for a file looked up in an existing folder,
-// 76 where a folder on the path is missing.
+// entry means at the call site: err::kFileNotFound for a file looked up in an existing folder,
+// err::kPathNotFound where a folder on the path is missing.
 int RuntimeNumberForErrno(int errnoValue, int notFound = err::kPathNotFound);
 
 // A RuntimeError carrying the number, the OS's own text and the path.

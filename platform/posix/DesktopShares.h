@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MountEntry.h"
+#include "platform/posix/MountEntry.h"
 #include "platform/Volume.h"
 
 // The desktop's own mounts (GNOME's GVfs) added to the drive list. GVfs keeps

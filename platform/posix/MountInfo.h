@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/DiskLabels.h"
-#include "platform/MountEntry.h"
+#include "platform/posix/DiskLabels.h"
+#include "platform/posix/MountEntry.h"
 #include "platform/Volume.h"
 
 // The choice of the mounts a person would pick in the drive list, from a

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/MountWatch.h"
+#include "platform/posix/MountWatch.h"
 
 #include <algorithm>
 
@@ -7,14 +7,9 @@
 
 namespace orvalen::platform {
 
-namespace {
+using path::IsAtOrBelow;
 
-// `path` is `folder` or lies below it.
-bool IsAtOrBelow(std::string_view path, std::string_view folder) {
-    if (folder == path::kSeparatorText) return !path.empty() && path.front() == path::kSeparator;
-    if (path.substr(0, folder.size()) != folder) return false;
-    return path.size() == folder.size() || path[folder.size()] == path::kSeparator;
-}
+namespace {
 
 // The mount that holds `folder`: the deepest mount point above it. Of mounts
 // stacked on one point the last one listed is the one seen.
@@ -57,8 +52,9 @@ bool IsUserMountName(std::string_view name) {
 
 }  // namespace
 
-bool MountWatch::isGone(const std::string& destination, const std::string& resolved, const std::string& existing,
-                        const std::vector<MountEntry>& mounts, const std::vector<std::string>& fstabMountPoints) {
+bool MountWatch::isGoneElseRecord(const std::string& destination, const std::string& resolved,
+                                  const std::string& existing, const std::vector<MountEntry>& mounts,
+                                  const std::vector<std::string>& fstabMountPoints) {
     const MountEntry* holdingMount = MountHolding(existing, mounts);
     const std::string holding = holdingMount ? holdingMount->mountPoint : std::string();
     // A mount point deeper than the mount that holds the nearest existing

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/MountEntry.h"
+#include "platform/posix/MountEntry.h"
 
 namespace orvalen::platform {
 
@@ -36,9 +36,10 @@ public:
     // `destination` is the row's destination as the user chose it; `resolved`
     // the same path as the kernel sees it (links above it resolved) and
     // `existing` its nearest existing folder, a leading part of `resolved`.
-    // True when the destination's file system is not mounted now.
-    bool isGone(const std::string& destination, const std::string& resolved, const std::string& existing,
-                const std::vector<MountEntry>& mounts, const std::vector<std::string>& fstabMountPoints);
+    // True when the destination's file system is not mounted now; otherwise
+    // records the mount that holds it, which later calls expect to be there.
+    bool isGoneElseRecord(const std::string& destination, const std::string& resolved, const std::string& existing,
+                          const std::vector<MountEntry>& mounts, const std::vector<std::string>& fstabMountPoints);
 
 private:
     std::map<std::string, std::string> m_seenMount;  // destination -> mount point

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/DesktopShares.h"
+#include "platform/posix/DesktopShares.h"
 
 #include <algorithm>
 #include <map>
 #include <string_view>
+
+#include "core/PathText.h"
 
 namespace orvalen::platform::desktopshares {
 
@@ -11,14 +13,7 @@ namespace {
 
 // `path` lies inside `folder`, not on it.
 bool IsBelow(std::string_view path, std::string_view folder) {
-    if (folder == "/") return path.size() > 1 && path[0] == '/';
-    return path.size() > folder.size() + 1 && path.substr(0, folder.size()) == folder &&
-           path[folder.size()] == '/';
-}
-
-std::string LastComponent(std::string_view path) {
-    const std::size_t slash = path.find_last_of('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    return path.size() > folder.size() + (path::EndsWithSeparator(folder) ? 0 : 1) && path::IsAtOrBelow(path, folder);
 }
 
 // The mount points whose visible (last) mount is GVfs's FUSE mount.
@@ -49,7 +44,7 @@ std::vector<Volume> AddDesktopShares(std::vector<Volume> volumes, const std::vec
         const bool inGvfs = std::any_of(fusePoints.begin(), fusePoints.end(),
                                         [&](const std::string& point) { return IsBelow(d.path, point); });
         if (!inGvfs || listed(d.path)) continue;
-        volumes.push_back(Volume{d.path, d.name.empty() ? LastComponent(d.path) : d.name});
+        volumes.push_back(Volume{d.path, d.name.empty() ? std::string(path::LastComponent(d.path)) : d.name});
     }
     // The root stays first; std::map ordered the rest by bytes, and so does this.
     const auto rest = volumes.empty() || volumes.front().mountPoint != "/" ? volumes.begin() : volumes.begin() + 1;

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/MountInfo.h"
+#include "platform/posix/MountInfo.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
 
+#include "core/PathText.h"
+
 namespace orvalen::platform::mountinfo {
+
+using path::IsAtOrBelow;
 
 namespace {
 
@@ -29,12 +33,6 @@ bool IsPseudoType(std::string_view fsType) {
     return std::find(kPseudoTypes.begin(), kPseudoTypes.end(), fsType) != kPseudoTypes.end();
 }
 
-// `path` is `folder` or lies below it.
-bool IsAtOrBelow(std::string_view path, std::string_view folder) {
-    if (path.substr(0, folder.size()) != folder) return false;
-    return path.size() == folder.size() || path[folder.size()] == '/';
-}
-
 // Where the system keeps its own mounts. Removable media under /run/media is
 // the user's; so are network mounts, except inside the kernel's own trees.
 bool IsSystemPlace(std::string_view mountPoint, bool network) {
@@ -45,11 +43,6 @@ bool IsSystemPlace(std::string_view mountPoint, bool network) {
     for (std::string_view system : {"/run", "/boot", "/snap", "/etc", "/var/lib", "/var/snap"})
         if (IsAtOrBelow(mountPoint, system)) return true;
     return false;
-}
-
-std::string LastComponent(std::string_view path) {
-    const std::size_t slash = path.find_last_of('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 // A source that names a share: "//server/share", "host:/export", "user@host:/path".
@@ -63,8 +56,8 @@ std::string VolumeName(const MountEntry& m, const DiskLabels& labels) {
     if (auto it = labels.byDevicePath.find(m.source); it != labels.byDevicePath.end())
         return it->second;
     if (IsNetworkType(m.fsType) && LooksLikeShare(m.source)) return m.source;
-    if (m.source.rfind("/dev/", 0) == 0) return LastComponent(m.source);
-    return LastComponent(m.mountPoint);
+    if (m.source.rfind("/dev/", 0) == 0) return std::string(path::LastComponent(m.source));
+    return std::string(path::LastComponent(m.mountPoint));
 }
 
 }  // namespace
