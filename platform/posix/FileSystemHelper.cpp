@@ -237,9 +237,13 @@ void HelperFileSystem::stop() {
 }
 
 void HelperFileSystem::reap() {
-    // One that is still stuck is left to end by itself, and to init if the
-    // program ends first.
-    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) != 0) m_pid = -1;
+    // An idle helper ends within moments of its socket closing. One still
+    // stuck in a call is left to end by itself, and to init if the program
+    // ends first.
+    for (int i = 0; m_pid > 0 && i < 40; ++i) {
+        if (::waitpid(m_pid, nullptr, WNOHANG) != 0) m_pid = -1;
+        else ::usleep(5000);
+    }
 }
 
 std::string HelperFileSystem::call(const std::string& req) {
