@@ -30,7 +30,7 @@ as_root() {
 
 # Packages whose install starts and enables a system service, and its units.
 # The tests run servers of their own; the machine's must stay as they were.
-declare -A SERVICE_UNITS=([samba]="smbd.service nmbd.service" [openssh-server]="ssh.service")
+declare -A SERVICE_UNITS=([samba]="smbd.service nmbd.service samba-ad-dc.service" [openssh-server]="ssh.service")
 
 # Prints those of the named packages that are not installed.
 missing_packages() {
