@@ -271,28 +271,20 @@ std::string text(const std::string& value) { return Reader(value).text(); }
 }  // namespace
 
 // Looking never fails: a helper that cannot be reached counts as "not there".
-bool HelperFileSystem::FileExists(const std::string& path) {
+bool HelperFileSystem::exists(int op, const std::string& path) {
     try {
-        return flag(call(request(Op::FileExists, path)));
+        return flag(call(request(static_cast<Op>(op), path)));
     } catch (const RuntimeError&) {
         return false;
     }
 }
 
-bool HelperFileSystem::FolderExists(const std::string& path) {
-    try {
-        return flag(call(request(Op::FolderExists, path)));
-    } catch (const RuntimeError&) {
-        return false;
-    }
-}
+bool HelperFileSystem::FileExists(const std::string& path) { return exists(int(Op::FileExists), path); }
+
+bool HelperFileSystem::FolderExists(const std::string& path) { return exists(int(Op::FolderExists), path); }
 
 bool HelperFileSystem::FolderExistsNoFollow(const std::string& path) {
-    try {
-        return flag(call(request(Op::FolderExistsNoFollow, path)));
-    } catch (const RuntimeError&) {
-        return false;
-    }
+    return exists(int(Op::FolderExistsNoFollow), path);
 }
 
 void HelperFileSystem::CheckDestination(const std::string& destinationFolder) {

@@ -52,6 +52,7 @@ public:
 
 private:
     std::string call(const std::string& request);
+    bool exists(int op, const std::string& path);
     void start();
     void stop();
     void reap();
