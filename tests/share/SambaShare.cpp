@@ -17,6 +17,8 @@
 #include <sstream>
 #include <thread>
 
+#include "ShareProcesses.h"
+
 namespace testsupport {
 
 namespace {
@@ -24,28 +26,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-int Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+int Run(const std::string& command) { return shareprocs::run(command); }
 
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+const auto& Quoted = shareprocs::quoted;
 
 bool Write(const std::string& path, const std::string& text, mode_t mode) {
     std::ofstream(path) << text;
     return ::chmod(path.c_str(), mode) == 0;
 }
 
-bool IsMountPoint(const std::string& folder) {
-    std::ifstream in("/proc/self/mountinfo");
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        std::string id, parent, dev, root, point;
-        if (fields >> id >> parent >> dev >> root >> point && point == folder) return true;
-    }
-    return false;
-}
+const auto& IsMountPoint = shareprocs::isMountPoint;
 
 }  // namespace
 
@@ -174,13 +164,7 @@ bool SambaShare::unmount() {
     return waitUntilMounted(false);
 }
 
-bool SambaShare::waitUntilMounted(bool wanted) const {
-    for (int i = 0; i < 100; ++i) {
-        if (IsMountPoint(m_mountPoint) == wanted) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return false;
-}
+bool SambaShare::waitUntilMounted(bool wanted) const { return shareprocs::waitMounted(m_mountPoint, wanted, 5000); }
 
 bool SambaShare::setReadOnly(bool readOnly) {
     return Run(std::string("mount -o remount,") + (readOnly ? "ro" : "rw") + " " + Quoted(m_export)) == 0;
