@@ -211,29 +211,23 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
     UniqueFd in(::open(source.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!in.valid()) throw ErrorFromErrno(errno, "Cannot read folder", source.Path);
 
+    const auto fillInPlace = [&](UniqueFd copy) {
+        posix::FolderCopier copier(std::move(in), source.Path, std::move(copy), destination, false);
+        if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
+        copier.run();
+    };
     const std::string trimmed = path::TrimTrailingSeparators(destination);
-    if (path::GetParentFolderName(trimmed).empty() && trimmed.find(path::kSeparator) != std::string::npos) {
-        // A root: it can only be filled, never created or replaced.
-        UniqueFd copy(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!copy.valid()) throw ErrorFromErrno(errno, "Cannot open folder", destination);
-        posix::FolderCopier(std::move(in), source.Path, std::move(copy), destination, false).run();
-        return;
-    }
     if (path::EndsWithSeparator(destination)) {
-        // The copy is the destination folder the user chose (the source is a
-        // drive root): it and the links above it are the user's, a link to a
-        // share among them. It is filled where it leads, never replaced.
+        // The copy is a folder the user chose: a drive root, or the destination
+        // folder itself when the source is a drive root. It and the links
+        // above it are the user's, a link to a share among them: it is filled
+        // where it leads, never replaced.
         UniqueFd chosen(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (chosen.valid()) {
-            posix::FolderCopier copier(std::move(in), source.Path, std::move(chosen), destination, false);
-            if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
-            copier.run();
-            return;
-        }
+        if (chosen.valid()) return fillInPlace(std::move(chosen));
         struct stat st{};
         // Only a folder that is not there at all is made; a link leading
-        // nowhere stays the user's.
-        if (errno != ENOENT || ::lstat(trimmed.c_str(), &st) == 0)
+        // nowhere stays the user's, and a root is never made.
+        if (errno != ENOENT || ::lstat(trimmed.c_str(), &st) == 0 || path::GetParentFolderName(trimmed).empty())
             throw ErrorFromErrno(errno, "Cannot open folder", destination);
     }
     CopyPlace place = openCopyPlace(trimmed);
@@ -248,10 +242,7 @@ void LocalFileSystem::Copy(const FolderRef& source, const std::string& destinati
         // was cut off is of no more use.
         UniqueFd copy = posix::openOrCreateFolder(parent, place.name, destination);
         posix::removeTreeAt(parent, temp, destination);
-        posix::FolderCopier copier(std::move(in), source.Path, std::move(copy), destination, false);
-        if (m_walks) copier.useDigests(m_walks->find(source.Path), m_walks->find(destination));
-        copier.run();
-        return;
+        return fillInPlace(std::move(copy));
     }
 
     // A missing copy is built whole under one hidden name and appears at once:
