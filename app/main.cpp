@@ -13,8 +13,8 @@
 #include "core/mdlMain.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/SystemPassLog.h"
-#include "ui/AppIcon.h"
-#include "ui/frmMain.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/frmMain.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include "platform/SystemPassLog.h"
 #include "tests/share/GvfsSession.h"
 #include "tests/share/SambaShare.h"
-#include "ui/frmMain.h"
+#include "ui/qt/frmMain.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -9,12 +9,12 @@
 #include <QTimer>
 
 #include "core/mdlMain.h"
-#include "ui/BrowseLauncher.h"
-#include "ui/ItemListModel.h"
-#include "ui/frmAbout.h"
-#include "ui/frmBrowse.h"
-#include "ui/frmInstructions.h"
-#include "ui/frmMain.h"
+#include "ui/qt/BrowseLauncher.h"
+#include "ui/qt/ItemListModel.h"
+#include "ui/qt/frmAbout.h"
+#include "ui/qt/frmBrowse.h"
+#include "ui/qt/frmInstructions.h"
+#include "ui/qt/frmMain.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -33,11 +33,11 @@
 #include "support/FakeRunHost.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
-#include "ui/DirListBox.h"
-#include "ui/FileListBox.h"
-#include "ui/FileSystemText.h"
-#include "ui/frmBrowse.h"
-#include "ui/frmMain.h"
+#include "ui/qt/DirListBox.h"
+#include "ui/qt/FileListBox.h"
+#include "ui/qt/FileSystemText.h"
+#include "ui/qt/frmBrowse.h"
+#include "ui/qt/frmMain.h"
 
 namespace fs = std::filesystem;
 using orvalen::UserPrompt;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 using namespace orvalen::ui;
 

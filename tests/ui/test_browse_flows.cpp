@@ -12,10 +12,10 @@
 #include "core/mdlMain.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
-#include "ui/DirListBox.h"
-#include "ui/FileListBox.h"
-#include "ui/frmBrowse.h"
-#include "ui/frmMain.h"
+#include "ui/qt/DirListBox.h"
+#include "ui/qt/FileListBox.h"
+#include "ui/qt/frmBrowse.h"
+#include "ui/qt/frmMain.h"
 
 using orvalen::mdlMain;
 using orvalen::ui::frmBrowse;

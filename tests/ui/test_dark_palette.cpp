@@ -8,8 +8,8 @@
 #include <cmath>
 #include <memory>
 
-#include "ui/frmAbout.h"
-#include "ui/frmInstructions.h"
+#include "ui/qt/frmAbout.h"
+#include "ui/qt/frmInstructions.h"
 
 // WCAG contrast ratio of two colours.
 static double contrast(const QColor& a, const QColor& b) {

@@ -12,7 +12,7 @@
 
 #include "Version.h"
 #include "support/ModalHelpers.h"
-#include "ui/frmAbout.h"
+#include "ui/qt/frmAbout.h"
 
 using orvalen::ui::frmAbout;
 

@@ -20,11 +20,11 @@
 #include "platform/FolderListing.h"
 #include "platform/VolumeSource.h"
 #include "support/ModalHelpers.h"
-#include "ui/BrowseLauncher.h"
-#include "ui/DirListBox.h"
-#include "ui/FileListBox.h"
-#include "ui/PathCaptions.h"
-#include "ui/frmBrowse.h"
+#include "ui/qt/BrowseLauncher.h"
+#include "ui/qt/DirListBox.h"
+#include "ui/qt/FileListBox.h"
+#include "ui/qt/PathCaptions.h"
+#include "ui/qt/frmBrowse.h"
 
 using orvalen::RuntimeError;
 using orvalen::mdlMain;

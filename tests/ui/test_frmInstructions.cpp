@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "support/ModalHelpers.h"
-#include "ui/frmInstructions.h"
+#include "ui/qt/frmInstructions.h"
 
 using orvalen::ui::frmInstructions;
 

@@ -21,10 +21,10 @@
 #include "core/mdlMain.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
-#include "ui/ItemListModel.h"
-#include "ui/frmAbout.h"
-#include "ui/frmInstructions.h"
-#include "ui/frmMain.h"
+#include "ui/qt/ItemListModel.h"
+#include "ui/qt/frmAbout.h"
+#include "ui/qt/frmInstructions.h"
+#include "ui/qt/frmMain.h"
 
 using orvalen::mdlMain;
 using orvalen::ui::frmInstructions;

@@ -15,7 +15,7 @@
 #include "platform/LocalFileSystem.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
-#include "ui/frmMain.h"
+#include "ui/qt/frmMain.h"
 
 using orvalen::mdlMain;
 using orvalen::ui::frmMain;

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/frmMain.h"
+#include "ui/qt/frmMain.h"
 
 // Drives frmMain the way a user does: by its controls, found by their names.
 namespace testsupport {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/TitleBarButtons.h"
+#include "ui/qt/TitleBarButtons.h"
 
 #include <QGuiApplication>
 #include <QStringList>

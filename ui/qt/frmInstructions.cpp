@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/frmInstructions.h"
+#include "ui/qt/frmInstructions.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/AppIcon.h"
-#include "ui/DesignColours.h"
-#include "ui/TitleBarButtons.h"
-#include "ui/Twips.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/DesignColours.h"
+#include "ui/qt/TitleBarButtons.h"
+#include "ui/qt/Twips.h"
 
 namespace orvalen::ui {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/PathLabel.h"
+#include "ui/qt/PathLabel.h"
 
 #include <QPainter>
 
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 namespace orvalen::ui {
 

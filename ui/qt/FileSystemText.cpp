@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/ListBoxAccessible.h"
+#include "ui/qt/ListBoxAccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -7,7 +7,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 
-#include "ui/ItemListModel.h"
+#include "ui/qt/ItemListModel.h"
 
 namespace orvalen::ui {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/ItemListModel.h"
+#include "ui/qt/ItemListModel.h"
 
 #include <QItemSelectionModel>
 
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 namespace orvalen::ui {
 

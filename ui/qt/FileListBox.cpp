@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/FileListBox.h"
+#include "ui/qt/FileListBox.h"
 
 #include <QDir>
 
 #include <exception>
 
 #include "platform/VolumeSource.h"
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 namespace orvalen::ui {
 

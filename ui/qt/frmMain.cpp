@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/frmMain.h"
+#include "ui/qt/frmMain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,15 +24,15 @@
 
 #include "core/AppTitle.h"
 #include "core/PathText.h"
-#include "ui/AppIcon.h"
-#include "ui/FileSystemText.h"
-#include "ui/ItemListModel.h"
-#include "ui/ListBoxAccessible.h"
-#include "ui/PathLabel.h"
-#include "ui/TitleBarButtons.h"
-#include "ui/Twips.h"
-#include "ui/frmAbout.h"
-#include "ui/frmInstructions.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/FileSystemText.h"
+#include "ui/qt/ItemListModel.h"
+#include "ui/qt/ListBoxAccessible.h"
+#include "ui/qt/PathLabel.h"
+#include "ui/qt/TitleBarButtons.h"
+#include "ui/qt/Twips.h"
+#include "ui/qt/frmAbout.h"
+#include "ui/qt/frmInstructions.h"
 
 namespace orvalen::ui {
 

@@ -13,8 +13,8 @@
 #include "core/UserPrompt.h"
 #include "core/WindowThread.h"
 #include "core/mdlMain.h"
-#include "ui/BrowseLauncher.h"
-#include "ui/PathCaptions.h"
+#include "ui/qt/BrowseLauncher.h"
+#include "ui/qt/PathCaptions.h"
 
 class QAction;
 class QGroupBox;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/frmAbout.h"
+#include "ui/qt/frmAbout.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -13,10 +13,10 @@
 #include "platform/KeyValueStore.h"
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
-#include "ui/AppIcon.h"
-#include "ui/DesignColours.h"
-#include "ui/TitleBarButtons.h"
-#include "ui/Twips.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/DesignColours.h"
+#include "ui/qt/TitleBarButtons.h"
+#include "ui/qt/Twips.h"
 
 namespace orvalen::ui {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/BrowseLauncher.h"
+#include "ui/qt/BrowseLauncher.h"
 
 #include <utility>
 
-#include "ui/frmBrowse.h"
+#include "ui/qt/frmBrowse.h"
 
 namespace orvalen::ui {
 

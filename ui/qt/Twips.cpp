@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/Twips.h"
+#include "ui/qt/Twips.h"
 
 #include <QLabel>
 

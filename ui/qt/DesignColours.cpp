@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/DesignColours.h"
+#include "ui/qt/DesignColours.h"
 
 namespace orvalen::ui::DesignColours {
 

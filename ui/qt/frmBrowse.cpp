@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/frmBrowse.h"
+#include "ui/qt/frmBrowse.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -21,12 +21,12 @@
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "core/mdlMain.h"
-#include "ui/DirListBox.h"
-#include "ui/FileListBox.h"
-#include "ui/FileSystemText.h"
-#include "ui/PathCaptions.h"
-#include "ui/TitleBarButtons.h"
-#include "ui/Twips.h"
+#include "ui/qt/DirListBox.h"
+#include "ui/qt/FileListBox.h"
+#include "ui/qt/FileSystemText.h"
+#include "ui/qt/PathCaptions.h"
+#include "ui/qt/TitleBarButtons.h"
+#include "ui/qt/Twips.h"
 
 namespace orvalen::ui {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/DirListBox.h"
+#include "ui/qt/DirListBox.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -11,7 +11,7 @@
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "platform/VolumeSource.h"
-#include "ui/FileSystemText.h"
+#include "ui/qt/FileSystemText.h"
 
 namespace orvalen::ui {
 
