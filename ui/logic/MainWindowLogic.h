@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/logic/MessageBoxes.h"
+#include "ui/logic/PathFields.h"
 
 namespace orvalen {
 struct mdlMain;
@@ -50,13 +51,11 @@ std::optional<MainButton> DefaultKeyTarget(DialogKey key, std::optional<MainButt
 
 // What the main window shows and does for the editor, in its toolkit.
 // Paths are the file system's bytes.
-class MainWindowView : public MessagePresenter {
+class MainWindowView : public MessagePresenter, public PathFields {
 public:
     virtual void setButtonEnabled(MainButton button, bool enabled) = 0;
     virtual std::string sourcePath() const = 0;       // lblSourcePath
     virtual std::string destinationPath() const = 0;  // lblDestinationPath
-    virtual void setSourcePath(const std::string& path) = 0;
-    virtual void setDestinationPath(const std::string& path) = 0;
     // The item list as the list boxes show it; every change goes through here
     // so that the boxes follow.
     virtual int rowCount() const = 0;

@@ -7,13 +7,13 @@
 
 namespace orvalen::ui {
 
-BrowseLauncher::BrowseLauncher(mdlMain& shared, PathCaptions& captions, VolumeSourceFactory makeVolumes)
-    : m_shared(shared), m_captions(captions), m_makeVolumes(std::move(makeVolumes)) {}
+BrowseLauncher::BrowseLauncher(mdlMain& shared, PathFields& fields, VolumeSourceFactory makeVolumes)
+    : m_shared(shared), m_fields(fields), m_makeVolumes(std::move(makeVolumes)) {}
 
 BrowseLauncher::~BrowseLauncher() = default;
 
 frmBrowse& BrowseLauncher::dialog() {
-    if (!m_dialog) m_dialog = std::make_unique<frmBrowse>(m_shared, m_captions, m_makeVolumes());
+    if (!m_dialog) m_dialog = std::make_unique<frmBrowse>(m_shared, m_fields, m_makeVolumes());
     return *m_dialog;
 }
 

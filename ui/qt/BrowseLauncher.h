@@ -12,7 +12,7 @@ struct mdlMain;
 
 namespace orvalen::ui {
 
-class PathCaptions;
+class PathFields;
 class frmBrowse;
 
 // Holds the one browse dialog of the run: made at its first showing, then
@@ -21,7 +21,7 @@ class BrowseLauncher {
 public:
     using VolumeSourceFactory = std::function<std::unique_ptr<platform::VolumeSource>()>;
 
-    BrowseLauncher(mdlMain& shared, PathCaptions& captions,
+    BrowseLauncher(mdlMain& shared, PathFields& fields,
                    VolumeSourceFactory makeVolumes = &platform::MakeSystemVolumeSource);
     ~BrowseLauncher();
 
@@ -35,7 +35,7 @@ public:
 
 private:
     mdlMain& m_shared;
-    PathCaptions& m_captions;
+    PathFields& m_fields;
     VolumeSourceFactory m_makeVolumes;
     std::unique_ptr<frmBrowse> m_dialog;
 };

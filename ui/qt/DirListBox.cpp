@@ -11,6 +11,7 @@
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "platform/VolumeSource.h"
+#include "ui/logic/BrowseLogic.h"
 #include "ui/qt/FileSystemText.h"
 
 namespace orvalen::ui {
@@ -71,46 +72,50 @@ void DirListBox::openRow(int row) {
 
 int DirListBox::fill(const QString& highlight) {
     int failure = 0;
-    QStringList subFolders;
+    std::vector<std::string> subFolders;
     try {
-        subFolders = SortedForPeople(m_source.listFolder(NameToFileSystem(m_path)).folders);
+        for (const QString& name : SortedForPeople(m_source.listFolder(NameToFileSystem(m_path)).folders))
+            subFolders.push_back(NameToFileSystem(name));
     } catch (const RuntimeError& e) {
         failure = e.number();  // the folder stays open, with no sub-folders shown
     } catch (const std::exception&) {
         failure = err::kPathFileAccess;
     }
+    const std::vector<FolderRow> rows = FolderRows(NameToFileSystem(m_path), subFolders);
+    const std::size_t highlighted = HighlightedRow(rows, NameToFileSystem(highlight));
 
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
 
     // The chain from the root down to the open folder, each item the child of
-    // the one above, so that the tree indents every level one step further.
-    const QString rootText(QChar::fromLatin1(path::kSeparator));
-    auto* root = new QTreeWidgetItem(QStringList{rootText});
-    root->setIcon(0, openIcon);
-    root->setData(0, kPathRole, rootText);
-    QTreeWidgetItem* open = root;
-    QString walked = rootText;
-    for (const QString& part : m_path.split(QChar::fromLatin1(path::kSeparator), Qt::SkipEmptyParts)) {
-        walked = JoinPath(walked, part);
-        auto* item = new QTreeWidgetItem(open, QStringList{ShownName(part)});
-        item->setIcon(0, openIcon);
-        item->setToolTip(0, ShownName(walked));
-        item->setData(0, kPathRole, walked);
-        open = item;
-    }
-
+    // the one above, so that the tree indents every level one step further;
+    // the sub-folders are children of the open folder.
+    QTreeWidgetItem* root = nullptr;
+    QTreeWidgetItem* open = nullptr;
+    QTreeWidgetItem* current = nullptr;
     QList<QTreeWidgetItem*> children;
-    children.reserve(subFolders.size());
-    QTreeWidgetItem* highlighted = nullptr;
-    for (const QString& name : subFolders) {
-        const QString shown = ShownName(name);
+    children.reserve(static_cast<qsizetype>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FolderRow& row = rows[i];
+        const QString shown = ShownName(NameFromFileSystem(row.text));
         auto* item = new QTreeWidgetItem(QStringList{shown});
-        item->setIcon(0, closedIcon);
-        item->setData(0, kNameRole, name);
-        item->setToolTip(0, shown);  // a long name is cut by the narrow list
-        if (!highlight.isEmpty() && name == highlight) highlighted = item;
-        children << item;
+        if (row.open) {
+            item->setIcon(0, openIcon);
+            item->setData(0, kPathRole, NameFromFileSystem(row.path));
+            if (open) {
+                item->setToolTip(0, ShownName(NameFromFileSystem(row.path)));
+                open->addChild(item);
+            } else {
+                root = item;
+            }
+            open = item;
+        } else {
+            item->setIcon(0, closedIcon);
+            item->setData(0, kNameRole, NameFromFileSystem(row.text));
+            item->setToolTip(0, shown);  // a long name is cut by the narrow list
+            children << item;
+        }
+        if (i == highlighted) current = item;
     }
     open->addChildren(children);
 
@@ -118,7 +123,7 @@ int DirListBox::fill(const QString& highlight) {
     // Added whole, so the view takes the new rows in one go.
     addTopLevelItem(root);
     expandAll();
-    setCurrentItem(highlighted ? highlighted : open);
+    setCurrentItem(current);
     scrollToItem(currentItem());
     return failure;
 }

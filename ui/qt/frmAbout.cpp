@@ -3,7 +3,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -15,29 +14,27 @@
 #include "platform/SysInfoLauncher.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/DesignColours.h"
+#include "ui/logic/Layout.h"
+#include "ui/logic/MessageBoxes.h"
+#include "ui/logic/WindowTexts.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/TitleBarButtons.h"
-#include "ui/qt/Twips.h"
+#include "ui/qt/WindowLayout.h"
 
 namespace orvalen::ui {
 
-const QString frmAbout::kMakerName = QStringLiteral("Orvalen Team");
-const QString frmAbout::kDateLine = QStringLiteral("Copyright \u00A9 2024 the Orvalen Team");
-const QString frmAbout::kDisclaimer = QStringLiteral(
-    "Orvalen is provided as is, without warranty of any kind. Use it only on drives and "
-    "folders you are allowed to write to. The makers accept no liability for any loss of "
-    "data or other damage arising from its use.");
-const QString frmAbout::kSysInfoUnavailable =
-    QStringLiteral("System Information Is Unavailable At This Time");
+namespace {
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+}  // namespace
+
+const QString frmAbout::kMakerName = utf8(ui::kMakerName);
+const QString frmAbout::kDateLine = utf8(ui::kDateLine);
+const QString frmAbout::kDisclaimer = utf8(ui::kDisclaimer);
+const QString frmAbout::kSysInfoUnavailable = QString::fromLatin1(kMsgSysInfoUnavailable);
 
 QPointer<frmAbout> frmAbout::s_open;
 
 namespace {
-
-// Room, in twips, that a label sized to its text may take: up to the window's
-// right margin, and down to the next row.
-constexpr int kTextLeft = 1560;
-constexpr int kTextRoom = 5730 - 120 - kTextLeft;
-constexpr int kRowStep = 285;
 
 void colour(QWidget* widget, QPalette::ColorRole role, const QColor& value) {
     QPalette palette = widget->palette();
@@ -68,8 +65,8 @@ frmAbout::frmAbout()
       m_lblDate(new QLabel(kDateLine, this)),
       m_Line1{new QFrame(this), new QFrame(this)},
       m_lblDisclaimer(new QLabel(kDisclaimer, this)),
-      m_cmdOK(new QPushButton(QStringLiteral("OK"), this)),
-      m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)) {
+      m_cmdOK(new QPushButton(utf8(AboutLayout().at("cmdOK").caption), this)),
+      m_cmdSysInfo(new QPushButton(utf8(AboutLayout().at("cmdSysInfo").caption), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmAbout"));
     KeepCloseBoxOnly(*this);
@@ -129,7 +126,7 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::Form_Load() {
     const QString title = QString::fromLatin1(kTitle);
-    setWindowTitle(QStringLiteral("About ") + title);
+    setWindowTitle(utf8(AboutLayout().title));
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(kVersionMajor)
                               .arg(kVersionMinor)
@@ -137,39 +134,7 @@ void frmAbout::Form_Load() {
     m_lblTitle->setText(title);
 }
 
-void frmAbout::applyGeometry() {
-    TwipsScale s = TwipsScale::forWidget(*this);
-    s.fitText(m_lblTitle->fontMetrics(), m_lblTitle->text(), kTextRoom, kRowStep);
-    s.fitText(m_lblVersion->fontMetrics(), m_lblVersion->text(), kTextRoom, kRowStep);
-    s.fitText(m_lblByMe->fontMetrics(), kMakerName, kTextRoom, kRowStep);
-    s.fitText(m_lblDate->fontMetrics(), kDateLine, kTextRoom, 1485 - 1095);
-    s.fitText(m_lblDisclaimer->fontMetrics(), kDisclaimer, 3975, 1065, Qt::TextWordWrap);
-    for (QPushButton* button : {m_cmdOK, m_cmdSysInfo}) {
-        const QFontMetrics metrics = button->fontMetrics();
-        s.fitSize(QSize(metrics.horizontalAdvance(QStringLiteral("System Info...")) + 16,
-                        metrics.height() + 8),
-                  1245, 345);
-    }
-
-    // The picture box sizes itself to its 80 x 80 picture and a two-pixel
-    // margin; the picture is not stretched when a large font grows the window.
-    m_picIcon->setGeometry(QRect(s.point(120, 120), QSize(84, 84)));
-
-    s.placeSized(m_lblTitle, kTextLeft, 240);
-    s.placeSized(m_lblVersion, kTextLeft, 525);
-    s.placeSized(m_lblByMe, kTextLeft, 810);
-    s.placeSized(m_lblDate, kTextLeft, 1095);
-
-    // Etched: the grey line, and the white one right under it whatever the scale.
-    const int grey = s.px(1485);
-    m_Line1[1]->setGeometry(s.px(90), grey, s.px(5654) - s.px(90), 1);
-    m_Line1[0]->setGeometry(s.px(105), grey + 1, s.px(5654) - s.px(105), 2);
-
-    s.place(m_lblDisclaimer, 120, 1560, 3975, 1065);
-    s.place(m_cmdOK, 4245, 1665, 1260, 345);
-    s.place(m_cmdSysInfo, 4260, 2115, 1245, 345);
-    setFixedSize(s.size(5730, 2640));
-}
+void frmAbout::applyGeometry() { LayOutWindow(*this, AboutLayout()); }
 
 void frmAbout::StartSysInfo() {
     // Looked up afresh at each click: the store may have changed meanwhile.
@@ -178,11 +143,7 @@ void frmAbout::StartSysInfo() {
     const auto starter = platform::MakeSystemProgramStarter();
     if (platform::FindAndStartSysInfo(*store, *probe, *starter) == platform::SysInfoOutcome::Started)
         return;
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kTitle), kSysInfoUnavailable,
-                    QMessageBox::Ok, this);
-    KeepCloseBoxOnly(box);
-    box.setDefaultButton(QMessageBox::Ok);
-    box.exec();
+    ShowMessageBox(this, MessageBox::Notice(kMsgSysInfoUnavailable));
 }
 
 void frmAbout::cmdOK_Click() { accept(); }

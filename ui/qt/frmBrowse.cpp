@@ -24,14 +24,15 @@
 #include "ui/qt/DirListBox.h"
 #include "ui/qt/FileListBox.h"
 #include "ui/qt/FileSystemText.h"
-#include "ui/qt/PathCaptions.h"
+#include "ui/logic/Layout.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/TitleBarButtons.h"
-#include "ui/qt/Twips.h"
+#include "ui/qt/WindowLayout.h"
 
 namespace orvalen::ui {
 
 namespace {
-const QString kTitleText = QString::fromLatin1(kTitle);
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 constexpr int kMountPointRole = Qt::UserRole;
 
 // The drive list keeps its fixed width, and a share's mount point is long
@@ -55,17 +56,15 @@ protected:
 };
 }  // namespace
 
-frmBrowse::frmBrowse(mdlMain& shared, PathCaptions& captions,
-                     std::unique_ptr<platform::VolumeSource> volumes)
+frmBrowse::frmBrowse(mdlMain& shared, PathFields& fields, std::unique_ptr<platform::VolumeSource> volumes)
     : QDialog(nullptr, CloseBoxOnlyFlags(Qt::Dialog)),
-      m_shared(shared),
-      m_captions(captions),
-      m_volumes(std::move(volumes)) {
+      m_volumes(std::move(volumes)),
+      m_logic(shared, *this, *m_volumes, fields) {
     setObjectName(QStringLiteral("frmBrowse"));
     KeepCloseBoxOnly(*this);
-    setWindowTitle(QStringLiteral("Select File/Folder"));
+    setWindowTitle(utf8(BrowseLayout().title));
     createControls();
-    applyGeometry();
+    LayOutWindow(*this, BrowseLayout());
 
     loadVolumes();
     // The first showing starts where the process stands; the program sets no
@@ -77,26 +76,28 @@ frmBrowse::frmBrowse(mdlMain& shared, PathCaptions& captions,
 frmBrowse::~frmBrowse() = default;
 
 void frmBrowse::createControls() {
-    m_Label1 = new QLabel(QStringLiteral("Select drive:"), this);
-    m_Label1->setObjectName(QStringLiteral("Label1"));
+    const auto label = [this](std::string_view name) {
+        auto* made = new QLabel(utf8(BrowseLayout().at(name).caption), this);
+        made->setObjectName(utf8(name));
+        return made;
+    };
+    const auto button = [this](std::string_view name) {
+        const ControlBox& box = BrowseLayout().at(name);
+        auto* made = new QPushButton(utf8(box.caption), this);
+        made->setObjectName(utf8(name));
+        made->setToolTip(utf8(box.tip));
+        return made;
+    };
+    m_Label1 = label("Label1");
     m_Drive1 = new DriveComboBox(this);
     m_Drive1->setObjectName(QStringLiteral("Drive1"));
-
-    m_cmdSelect = new QPushButton(QStringLiteral("Select"), this);
-    m_cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
-    m_cmdSelect->setToolTip(QStringLiteral("Select file/folder"));
+    m_cmdSelect = button("cmdSelect");
     m_cmdSelect->setDefault(true);
-    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setToolTip(QStringLiteral("Close this window without selecting any files/folders"));
-
-    m_Label2 = new QLabel(QStringLiteral("Select folder:"), this);
-    m_Label2->setObjectName(QStringLiteral("Label2"));
+    m_cmdCancel = button("cmdCancel");
+    m_Label2 = label("Label2");
     m_Dir1 = new DirListBox(*m_volumes, this);
     m_Dir1->setObjectName(QStringLiteral("Dir1"));
-
-    m_Label3 = new QLabel(QStringLiteral("Select file:"), this);
-    m_Label3->setObjectName(QStringLiteral("Label3"));
+    m_Label3 = label("Label3");
     m_File1 = new FileListBox(*m_volumes, this);
     m_File1->setObjectName(QStringLiteral("File1"));
     m_File1->setEnabled(false);
@@ -107,38 +108,13 @@ void frmBrowse::createControls() {
     setTabOrder(m_Dir1, m_File1);
     m_cmdSelect->setFocus();
 
-    connect(m_Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
-    connect(m_Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
-    connect(m_cmdSelect, &QPushButton::clicked, this, [this] { cmdSelect_Click(); });
-    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-}
-
-void frmBrowse::applyGeometry() {
-    TwipsScale s = TwipsScale::forWidget(*this);
-
-    // Grow the one scale until every caption fits its box of the design.
-    s.fitText(m_Label1->fontMetrics(), m_Label1->text(), 885, 195);
-    s.fitText(m_Label2->fontMetrics(), m_Label2->text(), 930, 195);
-    s.fitText(m_Label3->fontMetrics(), m_Label3->text(), 735, 195);
-    const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin) +
-                       2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    for (QPushButton* button : {m_cmdSelect, m_cmdCancel}) {
-        const QFontMetrics fm = button->fontMetrics();
-        s.fitSize(QSize(fm.horizontalAdvance(button->text()) + margin, fm.height() + margin), 900, 500);
-    }
-    s.fitSize(QSize(0, m_Drive1->sizeHint().height()), 1575, 315);
-    // The folder list shows at least a few levels at once.
-    s.fitSize(QSize(0, 6 * m_Dir1->fontMetrics().lineSpacing() + 8), 1695, 1890);
-
-    s.placeSized(m_Label1, 120, 120);
-    s.place(m_Drive1, 120, 360, 1575, 315);
-    s.place(m_cmdSelect, 1920, 240, 900, 500);
-    s.place(m_cmdCancel, 2880, 240, 900, 500);
-    s.placeSized(m_Label2, 120, 840);
-    s.place(m_Dir1, 120, 1080, 1695, 1890);
-    s.placeSized(m_Label3, 1920, 840);
-    s.place(m_File1, 1920, 1080, 1815, 1845);
-    setFixedSize(s.size(3915, 3015));
+    connect(m_Drive1, &QComboBox::currentIndexChanged, this, [this] {
+        m_Drive1->setToolTip(m_Drive1->currentText());
+        m_logic.Drive1_Change();
+    });
+    connect(m_Dir1, &DirListBox::pathChanged, this, [this] { m_logic.Dir1_Change(); });
+    connect(m_cmdSelect, &QPushButton::clicked, this, [this] { m_logic.cmdSelect_Click(); });
+    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { m_logic.cmdCancel_Click(); });
 }
 
 void frmBrowse::loadVolumes() {
@@ -161,28 +137,7 @@ void frmBrowse::loadVolumes() {
                                       style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     const int keep = m_Drive1->findData(shown, kMountPointRole);
     if (keep >= 0) m_Drive1->setCurrentIndex(keep);
-    else showVolume(volumeOf(m_Dir1->path()));
-}
-
-QString frmBrowse::volumeOf(const QString& folder) const {
-    QString best;
-    for (int i = 0; i < m_Drive1->count(); ++i) {
-        const QString mountPoint = m_Drive1->itemData(i, kMountPointRole).toString();
-        const bool contains = folder == mountPoint ||
-                              (folder.startsWith(mountPoint) &&
-                               (EndsWithSeparator(mountPoint) ||
-                                folder.at(mountPoint.size()) == QChar::fromLatin1(path::kSeparator)));
-        if (contains && mountPoint.size() > best.size()) best = mountPoint;
-    }
-    return best;
-}
-
-void frmBrowse::showVolume(const QString& mountPoint) {
-    const int index = m_Drive1->findData(mountPoint, kMountPointRole);
-    if (index < 0) return;
-    const QSignalBlocker quiet(m_Drive1);
-    m_Drive1->setCurrentIndex(index);
-    m_Drive1->setToolTip(m_Drive1->currentText());
+    else showMountPoint(VolumeOf(openFolder(), mountPoints()));
 }
 
 void frmBrowse::showEvent(QShowEvent* event) {
@@ -194,93 +149,51 @@ void frmBrowse::showEvent(QShowEvent* event) {
         m_File1->refresh();
     }
     m_shownBefore = true;
-    Form_Activate();
+    m_logic.Form_Activate();
     QDialog::showEvent(event);
 }
 
 void frmBrowse::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) m_logic.Form_Activate();
     QDialog::changeEvent(event);
 }
 
-void frmBrowse::Form_Activate() {
-    // Only a source file is picked from the file list; for a folder source or
-    // a destination it stays visible but cannot be used.
-    m_File1->setEnabled(m_shared.AddingFile && !m_shared.BrowsingDestination);
+std::vector<std::string> frmBrowse::mountPoints() const {
+    std::vector<std::string> found;
+    for (int i = 0; i < m_Drive1->count(); ++i)
+        found.push_back(NameToFileSystem(m_Drive1->itemData(i, kMountPointRole).toString()));
+    return found;
 }
 
-void frmBrowse::Drive1_Change() {
-    // A change made while the not-ready message is up is picked up by Retry,
-    // which reads Drive1 afresh.
-    if (m_inDriveChange) return;
-    const QScopedValueRollback<bool> busy(m_inDriveChange, true);
+std::string frmBrowse::shownMountPoint() const {
+    return NameToFileSystem(m_Drive1->currentData(kMountPointRole).toString());
+}
+
+void frmBrowse::showMountPoint(const std::string& mountPoint) {
+    const int index = m_Drive1->findData(NameFromFileSystem(mountPoint), kMountPointRole);
+    if (index < 0) return;
+    const QSignalBlocker quiet(m_Drive1);
+    m_Drive1->setCurrentIndex(index);
     m_Drive1->setToolTip(m_Drive1->currentText());
-    for (;;) {
-        const QString mountPoint = m_Drive1->currentData(kMountPointRole).toString();
-        try {
-            m_volumes->openVolume(NameToFileSystem(mountPoint));
-        } catch (const RuntimeError& e) {
-            if (e.number() == err::kDeviceUnavailable && askDriveNotReady()) continue;
-            return;  // Cancel, or any other failure: both lists stay where they were
-        } catch (const std::exception&) {
-            return;
-        }
-        openOnVolume(mountPoint);
-        return;
-    }
 }
 
-void frmBrowse::openOnVolume(const QString& mountPoint) {
-    // Like a drive's current folder: coming back to a volume reopens the
-    // folder last used on it in this run; the first visit opens its root.
-    const auto last = m_lastFolder.find(mountPoint);
-    if (last != m_lastFolder.end() && last->second != mountPoint) {
-        if (m_Dir1->setPath(last->second) != err::kPathNotFound) return;
-        // That folder has gone meanwhile: fall back to the root.
-    }
-    m_Dir1->setPath(mountPoint);
+std::string frmBrowse::openFolder() const { return NameToFileSystem(m_Dir1->path()); }
+
+int frmBrowse::setOpenFolder(const std::string& folder) { return m_Dir1->setPath(NameFromFileSystem(folder)); }
+
+void frmBrowse::listFiles(const std::string& folder) { m_File1->setPath(NameFromFileSystem(folder)); }
+
+std::string frmBrowse::fileFolder() const { return NameToFileSystem(m_File1->path()); }
+
+std::string frmBrowse::highlightedFile() const { return NameToFileSystem(m_File1->fileName()); }
+
+void frmBrowse::setFileListEnabled(bool enabled) { m_File1->setEnabled(enabled); }
+
+void frmBrowse::hideDialog(bool selected) {
+    if (selected) accept();
+    else reject();
 }
 
-bool frmBrowse::askDriveNotReady() {
-    QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("The drive you selected is not ready."),
-                    QMessageBox::Retry | QMessageBox::Cancel, this);
-    KeepCloseBoxOnly(box);
-    box.setDefaultButton(QMessageBox::Retry);
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Retry;
-}
-
-void frmBrowse::Dir1_Change() {
-    const QString folder = m_Dir1->path();
-    m_File1->setPath(folder);
-    const QString volume = volumeOf(folder);
-    m_lastFolder[volume] = folder;
-    // Drive1 follows a folder opened on another volume through the folder list.
-    showVolume(volume);
-}
-
-void frmBrowse::cmdSelect_Click() {
-    const QString folder = m_Dir1->path();
-    if (m_shared.BrowsingDestination) {
-        // A destination always ends with the separator; a root already does.
-        m_captions.setDestinationPathCaption(
-            EndsWithSeparator(folder) ? folder : folder + QChar::fromLatin1(path::kSeparator));
-    } else if (!m_shared.AddingFile) {
-        m_captions.setSourcePathCaption(folder);
-    } else {
-        const QString name = m_File1->fileName();
-        if (name.isEmpty()) {
-            QMessageBox box(QMessageBox::Warning, kTitleText, QStringLiteral("Please choose a file."),
-                            QMessageBox::Ok, this);
-            KeepCloseBoxOnly(box);
-            box.exec();
-            return;
-        }
-        m_captions.setSourcePathCaption(JoinPath(m_File1->path(), name));
-    }
-    accept();
-}
-
-void frmBrowse::cmdCancel_Click() { reject(); }
+MessageBox::Answer frmBrowse::showMessage(const MessageBox& box) { return ShowMessageBox(this, box); }
 
 }  // namespace orvalen::ui

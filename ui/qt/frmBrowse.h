@@ -4,10 +4,10 @@
 #include <QDialog>
 #include <QString>
 
-#include <map>
 #include <memory>
 
 #include "platform/VolumeSource.h"
+#include "ui/logic/BrowseLogic.h"
 
 class QComboBox;
 class QLabel;
@@ -25,14 +25,14 @@ class PathCaptions;
 
 // The browse dialog: a drive list, a folder list and a file list, linked so
 // that a drive change opens a folder on that drive and a folder change lists
-// its files. Select writes the chosen path into one of the entry editor's
-// path fields, as the shared flags ask, and hides the dialog; it is never
-// closed, so one instance keeps its drive, folder and file for the whole run.
-class frmBrowse : public QDialog {
+// its files. What its events do is BrowseLogic's; this dialog shows it. It is
+// never closed, only hidden, so one instance keeps its drive, folder and file
+// for the whole run.
+class frmBrowse : public QDialog, private BrowseView {
     Q_OBJECT
 
 public:
-    frmBrowse(mdlMain& shared, PathCaptions& captions,
+    frmBrowse(mdlMain& shared, PathFields& fields,
               std::unique_ptr<platform::VolumeSource> volumes = platform::MakeSystemVolumeSource());
     ~frmBrowse() override;
 
@@ -47,29 +47,27 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void Form_Activate();
-    void Drive1_Change();
-    void Dir1_Change();
-    void cmdSelect_Click();
-    void cmdCancel_Click();
+    // BrowseView
+    std::vector<std::string> mountPoints() const override;
+    std::string shownMountPoint() const override;
+    void showMountPoint(const std::string& mountPoint) override;
+    std::string openFolder() const override;
+    int setOpenFolder(const std::string& folder) override;
+    void listFiles(const std::string& folder) override;
+    std::string fileFolder() const override;
+    std::string highlightedFile() const override;
+    void setFileListEnabled(bool enabled) override;
+    void hideDialog(bool selected) override;
+    MessageBox::Answer showMessage(const MessageBox& box) override;
 
     void createControls();
-    void applyGeometry();
     // Fills Drive1 afresh, keeping the entry it shows when that is still mounted.
     void loadVolumes();
-    // Opens the folder last used on the volume at `mountPoint`, else its root.
-    void openOnVolume(const QString& mountPoint);
-    // The mount point of the volume holding `folder` (the longest that contains it).
-    QString volumeOf(const QString& folder) const;
-    // Shows `mountPoint` in Drive1 without running the drive change.
-    void showVolume(const QString& mountPoint);
-    bool askDriveNotReady();
 
-    mdlMain& m_shared;
-    PathCaptions& m_captions;
     // Dir1 and File1 read through it; they never do while being destroyed,
     // so it may go before them.
     std::unique_ptr<platform::VolumeSource> m_volumes;
+    BrowseLogic m_logic;
 
     QLabel* m_Label1 = nullptr;
     QComboBox* m_Drive1 = nullptr;
@@ -80,9 +78,7 @@ private:
     QLabel* m_Label3 = nullptr;
     FileListBox* m_File1 = nullptr;
 
-    std::map<QString, QString> m_lastFolder;  // per mount point, for this run
     bool m_shownBefore = false;
-    bool m_inDriveChange = false;
 };
 
 }  // namespace orvalen::ui

@@ -7,26 +7,20 @@
 
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/DesignColours.h"
+#include "ui/logic/Layout.h"
+#include "ui/logic/WindowTexts.h"
 #include "ui/qt/TitleBarButtons.h"
-#include "ui/qt/Twips.h"
+#include "ui/qt/WindowLayout.h"
 
 namespace orvalen::ui {
 
-const QString frmInstructions::kTextA = QStringLiteral(
-    "Using this program you can prevent the deletion of certain files/folders on a shared drive "
-    "in your network.  For example you've got a file you want to show to your friends.  So you "
-    "copy it to a shared drive in your network, and ask your friends to check it out.  But some "
-    "jealous freak keeps on deleting it.  This program will check whether your file exists on "
-    "the shared drive, and if not, it recopies the file.  This process is repeated at a defined "
-    "interval of time.  So the jealous guy will get tired and stop after a while!");
+namespace {
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+}  // namespace
 
-const QString frmInstructions::kTextB = QStringLiteral(
-    "Here's how it works:  You give your file/folder's source and destination paths.  You can do "
-    "this with several files/folders, each with different sources and destinations.  You can "
-    "also choose the interval of time at which the recopying process is repeated.  Then you tell "
-    "the program to start running.  You can stop the program at any time.");
-
-const QString frmInstructions::kMakerName = QStringLiteral("Orvalen Team");
+const QString frmInstructions::kTextA = utf8(kInstructionsA);
+const QString frmInstructions::kTextB = utf8(kInstructionsB);
+const QString frmInstructions::kMakerName = utf8(ui::kMakerName);
 
 QPointer<frmInstructions> frmInstructions::s_open;
 
@@ -77,7 +71,7 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
     s_open = this;
     setObjectName(QStringLiteral("frmInstructions"));
     KeepCloseBoxOnly(*this);
-    setWindowTitle(QStringLiteral("Instructions"));
+    setWindowTitle(utf8(InstructionsLayout().title));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     // No owner, yet nothing else in the program takes input while it is open.
@@ -122,28 +116,7 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
 
 frmInstructions::~frmInstructions() = default;
 
-void frmInstructions::applyGeometry() {
-    TwipsScale s = TwipsScale::forWidget(*this);
-    const int wrap = Qt::TextWordWrap;
-    s.fitText(m_lblInstructionsLabel->fontMetrics(), m_lblInstructionsLabel->text(), 1575, 255);
-    s.fitText(m_lblInstructions->fontMetrics(), kTextA, 5145, 1605, wrap);
-    s.fitText(m_Label1->fontMetrics(), kTextB, 5145, 975, wrap);
-    s.fitText(m_lblByMe->fontMetrics(), kMakerName, 3135, 375);
-    // The frame's title sits above the maker's name.
-    s.fitText(m_frmByMe->fontMetrics(), m_frmByMe->title(), 3495, 240, 0, QSize(16, 0));
-    const QFontMetrics buttonMetrics = m_cmdClose->fontMetrics();
-    s.fitSize(QSize(buttonMetrics.horizontalAdvance(m_cmdClose->text()) + 16,
-                    buttonMetrics.height() + 8),
-              1215, 495);
-
-    s.place(m_lblInstructionsLabel, 203, 112, 1575, 255);
-    s.place(m_lblInstructions, 173, 472, 5145, 1605);
-    s.place(m_Label1, 173, 2152, 5145, 975);
-    s.place(m_frmByMe, 188, 3247, 3495, 735);
-    s.place(m_lblByMe, 100, 240, 3135, 375);
-    s.place(m_cmdClose, 4043, 3457, 1215, 495);
-    setFixedSize(s.size(5490, 4095));
-}
+void frmInstructions::applyGeometry() { LayOutWindow(*this, InstructionsLayout()); }
 
 void frmInstructions::Form_Load() {
     // At start-up this puts the main window on the screen before this window.

@@ -23,48 +23,45 @@
 #include <cstdlib>
 
 #include "core/AppTitle.h"
-#include "core/PathText.h"
+#include "ui/logic/Layout.h"
+#include "ui/logic/WindowTexts.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/FileSystemText.h"
 #include "ui/qt/ItemListModel.h"
 #include "ui/qt/ListBoxAccessible.h"
 #include "ui/qt/PathLabel.h"
 #include "ui/qt/TitleBarButtons.h"
-#include "ui/qt/Twips.h"
+#include "ui/qt/WindowLayout.h"
 #include "ui/qt/frmAbout.h"
 #include "ui/qt/frmInstructions.h"
 
 namespace orvalen::ui {
 
-const QString frmMain::kMsgNoItemSelected = QStringLiteral("Please choose a file/folder from the list.");
-const QString frmMain::kMsgNoSource = QStringLiteral("Please specify a source file/folder.");
-const QString frmMain::kMsgNoDestination = QStringLiteral("Please specify a destination file/folder.");
-const QString frmMain::kMsgListFull = QStringLiteral(
-    "The list is full: it holds 101 items, the most it can hold.  "
-    "Delete an item before you add another.");
-
 namespace {
 
 const QString kTitleText = QString::fromLatin1(kTitle);
-const QString kNoneChosen = QStringLiteral("none chosen");
 
-QPushButton* makeButton(const QString& name, const QString& caption, const QString& tip,
-                        QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setAccessibleName(caption);
-    button->setAccessibleDescription(tip);
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+const ControlBox& box(std::string_view name) { return MainWindowLayout().at(name); }
+
+QPushButton* makeButton(std::string_view name, QWidget* parent) {
+    const ControlBox& b = box(name);
+    auto* button = new QPushButton(utf8(b.caption), parent);
+    button->setObjectName(utf8(name));
+    button->setToolTip(utf8(b.tip));
+    button->setAccessibleName(button->text());
+    button->setAccessibleDescription(button->toolTip());
     // Enter is dealt with by the window, as a dialog would.
     button->setAutoDefault(false);
     return button;
 }
 
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
+QLabel* makeLabel(std::string_view name, QWidget* parent) {
+    auto* label = new QLabel(utf8(box(name).caption), parent);
+    label->setObjectName(utf8(name));
     label->setTextFormat(Qt::PlainText);
-    label->setAccessibleName(caption);
+    label->setAccessibleName(label->text());
     return label;
 }
 
@@ -100,14 +97,15 @@ QListView* makeList(const QString& name, const QString& accessibleName, int colu
 
 frmMain::frmMain(mdlMain& shared, QWidget* parent,
                  BrowseLauncher::VolumeSourceFactory makeVolumes)
-    : QMainWindow(parent,
-                  CloseBoxOnlyFlags(Qt::Window)),
+    : QMainWindow(parent, CloseBoxOnlyFlags(Qt::Window)),
       m_shared(shared),
       m_model(new ItemListModel(shared.Items, this)),
-      m_run(shared.Items, static_cast<RunView&>(*this), static_cast<RunTimer&>(*this),
-            static_cast<UserPrompt&>(*this)),
-      m_runner(shared, static_cast<UserPrompt&>(*this), m_run, static_cast<WindowThread&>(*this)),
-      m_browse(shared, static_cast<PathCaptions&>(*this), std::move(makeVolumes)),
+      m_prompt(this),
+      m_timer(this, kInitialIntervalMs),
+      m_run(shared.Items, static_cast<RunView&>(*this), m_timer, m_prompt),
+      m_runner(shared, m_prompt, m_run, static_cast<WindowThread&>(*this)),
+      m_browse(shared, static_cast<PathFields&>(*this), std::move(makeVolumes)),
+      m_editor(shared, static_cast<MainWindowView&>(*this)),
       m_exitAction([] {
           // No window's own close step runs: they simply disappear.
           for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
@@ -118,12 +116,8 @@ frmMain::frmMain(mdlMain& shared, QWidget* parent,
     InstallListBoxAccessible();
     setWindowTitle(kTitleText);
     setWindowIcon(AppIcon());
-    m_runner.setBusyIndicator(this);
-
-    m_tmrTimer = new QTimer(this);
-    m_tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
-    m_tmrTimer->setInterval(kInitialIntervalMs);
-    connect(m_tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
+    m_runner.setBusyIndicator(&m_busy);
+    connect(m_timer.timer(), &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
 
     buildMenu();
     buildControls();
@@ -136,29 +130,30 @@ frmMain::frmMain(mdlMain& shared, QWidget* parent,
     m_lstSource->setFocus();
 }
 
-frmMain::~frmMain() {
-    if (m_busy) QApplication::restoreOverrideCursor();
-}
+frmMain::~frmMain() = default;
 
 void frmMain::buildMenu() {
-    m_mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    m_mnuFileExit = m_mnuFile->addAction(QStringLiteral("E&xit"));
-    m_mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    m_mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(m_mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
-
-    m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    m_mnuHelpInstructions = m_mnuHelp->addAction(QStringLiteral("&Instructions"));
-    m_mnuHelpInstructions->setObjectName(QStringLiteral("mnuHelpInstructions"));
-    m_mnuHelpInstructions->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(m_mnuHelpInstructions, &QAction::triggered, this, &frmMain::mnuHelpInstructions_Click);
-    m_mnuHelpDash = m_mnuHelp->addSeparator();
-    m_mnuHelpDash->setObjectName(QStringLiteral("mnuHelpDash"));
-    m_mnuHelpAbout = m_mnuHelp->addAction(QStringLiteral("&About Orvalen"));
-    m_mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
-    connect(m_mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    std::map<std::string_view, QMenu*> menus;
+    for (const MenuEntry& entry : kMainMenu) {
+        if (entry.menu.empty()) {
+            QMenu* menu = menuBar()->addMenu(utf8(entry.caption));
+            menu->setObjectName(utf8(entry.name));
+            menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
+            menus[entry.name] = menu;
+            continue;
+        }
+        QMenu* menu = menus.at(entry.menu);
+        QAction* action = entry.caption == "-" ? menu->addSeparator() : menu->addAction(utf8(entry.caption));
+        action->setObjectName(utf8(entry.name));
+        if (!entry.shortcut.empty()) action->setShortcut(QKeySequence(utf8(entry.shortcut)));
+        if (!action->isSeparator()) action->setToolTip(action->text().remove(QLatin1Char('&')));
+    }
+    const auto connectAction = [this](const char* name, void (frmMain::*slot)()) {
+        connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, slot);
+    };
+    connectAction("mnuFileExit", &frmMain::mnuFileExit_Click);
+    connectAction("mnuHelpInstructions", &frmMain::mnuHelpInstructions_Click);
+    connectAction("mnuHelpAbout", &frmMain::mnuHelpAbout_Click);
 
     // A menu bar that folds away would hide the mnemonics.
     menuBar()->setNativeMenuBar(false);
@@ -169,142 +164,65 @@ void frmMain::buildControls() {
     m_client->setObjectName(QStringLiteral("frmMainClient"));
     setCentralWidget(m_client);
 
-    m_fraMode1 = makeFrame(QStringLiteral("fraMode1"), QStringLiteral("Item list"), m_client);
-    m_lblSourceListLabel = makeLabel(QStringLiteral("lblSourceListLabel"), QStringLiteral("Sources:"), m_fraMode1);
-    m_lblDestinationListLabel = makeLabel(QStringLiteral("lblDestinationListLabel"),
-                                          QStringLiteral("Destinations:"), m_fraMode1);
-    m_lstSource = makeList(QStringLiteral("lstSource"), QStringLiteral("Sources"),
-                           ItemListModel::SourceColumn, m_model, m_fraMode1);
-    m_lstDestination = makeList(QStringLiteral("lstDestination"), QStringLiteral("Destinations"),
-                                ItemListModel::DestinationColumn, m_model, m_fraMode1);
-    m_lblSourceListLabel->setBuddy(m_lstSource);
-    m_lblDestinationListLabel->setBuddy(m_lstDestination);
-    m_cmdAddFile = makeButton(QStringLiteral("cmdAddFile"), QStringLiteral("Add File"),
-                              QStringLiteral("Add a file to list"), m_fraMode1);
-    m_cmdAddFolder = makeButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder"),
-                                QStringLiteral("Add folder to list"), m_fraMode1);
-    m_cmdEditItem = makeButton(QStringLiteral("cmdEditItem"), QStringLiteral("Edit Item"),
-                               QStringLiteral("Change source and destination path of selected item in list"),
-                               m_fraMode1);
-    m_cmdDeleteItem = makeButton(QStringLiteral("cmdDeleteItem"), QStringLiteral("Delete Item"),
-                                 QStringLiteral("Delete selected item in list"), m_fraMode1);
+    QGroupBox* fraMode1 = makeFrame(QStringLiteral("fraMode1"), QStringLiteral("Item list"), m_client);
+    QLabel* sourceListLabel = makeLabel("lblSourceListLabel", fraMode1);
+    QLabel* destinationListLabel = makeLabel("lblDestinationListLabel", fraMode1);
+    m_lstSource = makeList(QStringLiteral("lstSource"), QStringLiteral("Sources"), ItemListModel::SourceColumn,
+                           m_model, fraMode1);
+    QListView* lstDestination = makeList(QStringLiteral("lstDestination"), QStringLiteral("Destinations"),
+                                         ItemListModel::DestinationColumn, m_model, fraMode1);
+    sourceListLabel->setBuddy(m_lstSource);
+    destinationListLabel->setBuddy(lstDestination);
+    button(MainButton::cmdAddFile) = makeButton("cmdAddFile", fraMode1);
+    button(MainButton::cmdAddFolder) = makeButton("cmdAddFolder", fraMode1);
+    button(MainButton::cmdEditItem) = makeButton("cmdEditItem", fraMode1);
+    button(MainButton::cmdDeleteItem) = makeButton("cmdDeleteItem", fraMode1);
 
-    m_fraMode2 = makeFrame(QStringLiteral("fraMode2"), QStringLiteral("Item entry"), m_client);
-    m_lblSourcePathLabel = makeLabel(QStringLiteral("lblSourcePathLabel"),
-                                     QStringLiteral("Choose source file/folder:"), m_fraMode2);
-    m_lblSourcePath = new PathLabel(m_fraMode2);
+    QGroupBox* fraMode2 = makeFrame(QStringLiteral("fraMode2"), QStringLiteral("Item entry"), m_client);
+    m_lblSourcePathLabel = makeLabel("lblSourcePathLabel", fraMode2);
+    m_lblSourcePath = new PathLabel(fraMode2);
     m_lblSourcePath->setObjectName(QStringLiteral("lblSourcePath"));
-    m_cmdBrowseSource = makeButton(QStringLiteral("cmdBrowseSource"), QStringLiteral("Browse..."),
-                                   QStringLiteral("Browse to find source file/folder"), m_fraMode2);
-    m_lblDestinationPathLabel = makeLabel(QStringLiteral("lblDestinationPathLabel"),
-                                          QStringLiteral("Choose destination path:"), m_fraMode2);
-    m_lblDestinationPath = new PathLabel(m_fraMode2);
+    button(MainButton::cmdBrowseSource) = makeButton("cmdBrowseSource", fraMode2);
+    m_lblDestinationPathLabel = makeLabel("lblDestinationPathLabel", fraMode2);
+    m_lblDestinationPath = new PathLabel(fraMode2);
     m_lblDestinationPath->setObjectName(QStringLiteral("lblDestinationPath"));
-    m_cmdBrowseDestination = makeButton(QStringLiteral("cmdBrowseDestination"), QStringLiteral("Browse..."),
-                                        QStringLiteral("Browse to find destination file/folder"), m_fraMode2);
-    m_cmdOK = makeButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), QStringLiteral("Add to list"), m_fraMode2);
-    m_cmdCancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"),
-                             QStringLiteral("Don't add to list"), m_fraMode2);
+    button(MainButton::cmdBrowseDestination) = makeButton("cmdBrowseDestination", fraMode2);
+    button(MainButton::cmdOK) = makeButton("cmdOK", fraMode2);
+    button(MainButton::cmdCancel) = makeButton("cmdCancel", fraMode2);
 
-    m_fraRun = makeFrame(QStringLiteral("fraRun"), QStringLiteral("Run"), m_client);
-    m_cmdStart = makeButton(QStringLiteral("cmdStart"), QStringLiteral("Start"), QStringLiteral("Start running"), m_fraRun);
-    m_txtTimeInterval = new QLineEdit(QStringLiteral("5"), m_fraRun);
+    QGroupBox* fraRun = makeFrame(QStringLiteral("fraRun"), QStringLiteral("Run"), m_client);
+    button(MainButton::cmdStart) = makeButton("cmdStart", fraRun);
+    m_txtTimeInterval = new QLineEdit(utf8(box("txtTimeInterval").caption), fraRun);
     m_txtTimeInterval->setObjectName(QStringLiteral("txtTimeInterval"));
-    m_cmdStop = makeButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"), QStringLiteral("Stop running"), m_fraRun);
-    m_lblIntervalLabel = makeLabel(QStringLiteral("lblIntervalLabel"), QStringLiteral("Time interval in seconds:"), m_fraRun);
-    m_lblIntervalLabel->setBuddy(m_txtTimeInterval);
-    m_lblStatus = makeLabel(QStringLiteral("lblStatus"), QString::fromLatin1(kStatusReady), m_fraRun);
-    m_lblStatusLabel = makeLabel(QStringLiteral("lblStatusLabel"), QStringLiteral("Status:"), m_fraRun);
+    button(MainButton::cmdStop) = makeButton("cmdStop", fraRun);
+    makeLabel("lblIntervalLabel", fraRun)->setBuddy(m_txtTimeInterval);
+    m_lblStatus = makeLabel("lblStatus", fraRun);
+    m_lblStatusLabel = makeLabel("lblStatusLabel", fraRun);
 
     // The design's initial states; Mode1 leaves these alone while the list is empty.
-    for (QPushButton* b : {m_cmdStart, m_cmdStop, m_cmdEditItem, m_cmdDeleteItem}) b->setEnabled(false);
+    for (MainButton b : {MainButton::cmdStart, MainButton::cmdStop, MainButton::cmdEditItem,
+                         MainButton::cmdDeleteItem})
+        button(b)->setEnabled(false);
 
-    connect(m_cmdAddFile, &QPushButton::clicked, this, &frmMain::cmdAddFile_Click);
-    connect(m_cmdAddFolder, &QPushButton::clicked, this, &frmMain::cmdAddFolder_Click);
-    connect(m_cmdEditItem, &QPushButton::clicked, this, &frmMain::cmdEditItem_Click);
-    connect(m_cmdDeleteItem, &QPushButton::clicked, this, &frmMain::cmdDeleteItem_Click);
-    connect(m_cmdBrowseSource, &QPushButton::clicked, this, &frmMain::cmdBrowseSource_Click);
-    connect(m_cmdBrowseDestination, &QPushButton::clicked, this, &frmMain::cmdBrowseDestination_Click);
-    connect(m_cmdOK, &QPushButton::clicked, this, &frmMain::cmdOK_Click);
-    connect(m_cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
-    connect(m_cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
-    connect(m_cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+    const std::pair<MainButton, void (frmMain::*)()> clicks[] = {
+        {MainButton::cmdAddFile, &frmMain::cmdAddFile_Click},
+        {MainButton::cmdAddFolder, &frmMain::cmdAddFolder_Click},
+        {MainButton::cmdEditItem, &frmMain::cmdEditItem_Click},
+        {MainButton::cmdDeleteItem, &frmMain::cmdDeleteItem_Click},
+        {MainButton::cmdBrowseSource, &frmMain::cmdBrowseSource_Click},
+        {MainButton::cmdBrowseDestination, &frmMain::cmdBrowseDestination_Click},
+        {MainButton::cmdOK, &frmMain::cmdOK_Click},
+        {MainButton::cmdCancel, &frmMain::cmdCancel_Click},
+        {MainButton::cmdStart, &frmMain::cmdStart_Click},
+        {MainButton::cmdStop, &frmMain::cmdStop_Click}};
+    for (const auto& [which, slot] : clicks) connect(button(which), &QPushButton::clicked, this, slot);
 
     // Enter and Esc reach the window before the control that has the focus.
     for (QWidget* child : m_client->findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
 void frmMain::applyGeometry() {
-    TwipsScale s = TwipsScale::forWidget(*this);
-
-    // Grow the one scale until every caption fits its box of the design.
-    struct Caption {
-        QLabel* label;
-        int width;
-        int height;
-    };
-    for (const Caption& c : {Caption{m_lblSourceListLabel, 630, 195},
-                             Caption{m_lblDestinationListLabel, 915, 195},
-                             Caption{m_lblSourcePathLabel, 1815, 195},
-                             Caption{m_lblDestinationPathLabel, 1755, 195},
-                             Caption{m_lblIntervalLabel, 1755, 195},
-                             Caption{m_lblStatusLabel, 495, 195},
-                             Caption{m_lblStatus, 465, 195}})
-        s.fitText(c.label->fontMetrics(), c.label->text(), c.width, c.height);
-
-    const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin) +
-                       2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    struct Button {
-        QPushButton* button;
-        int width;
-        int height;
-    };
-    for (const Button& b :
-         {Button{m_cmdAddFile, 1000, 500}, Button{m_cmdAddFolder, 1000, 500},
-          Button{m_cmdEditItem, 1000, 500}, Button{m_cmdDeleteItem, 1000, 500},
-          Button{m_cmdBrowseSource, 1000, 400}, Button{m_cmdBrowseDestination, 1000, 400},
-          Button{m_cmdOK, 1000, 495}, Button{m_cmdCancel, 1000, 495},
-          Button{m_cmdStart, 1000, 495}, Button{m_cmdStop, 1000, 495}}) {
-        const QFontMetrics fm = b.button->fontMetrics();
-        s.fitSize(QSize(fm.horizontalAdvance(b.button->text()) + margin, fm.height() + margin),
-                  b.width, b.height);
-    }
-    // Each path field holds two lines of text.
-    s.fitText(m_lblSourcePath->fontMetrics(), QStringLiteral("Xg\nXg"), 3765, 435);
-    s.fitSize(QSize(0, m_txtTimeInterval->sizeHint().height()), 495, 300);
-    // A list box shows at least four rows.
-    s.fitSize(QSize(0, 4 * m_lstSource->fontMetrics().lineSpacing() + 8), 1455, 1035);
-
-
-    s.place(m_fraMode1, 120, 0, 5295, 1815);
-    s.placeSized(m_lblSourceListLabel, 120, 240);
-    s.placeSized(m_lblDestinationListLabel, 1680, 240);
-    s.place(m_lstSource, 120, 600, 1455, 1035);
-    s.place(m_lstDestination, 1560, 600, 1455, 1035);
-    s.place(m_cmdAddFile, 3120, 600, 1000, 500);
-    s.place(m_cmdAddFolder, 3120, 1200, 1000, 500);
-    s.place(m_cmdEditItem, 4200, 600, 1000, 500);
-    s.place(m_cmdDeleteItem, 4200, 1200, 1000, 500);
-
-    s.place(m_fraMode2, 120, 1800, 5295, 2295);
-    s.placeSized(m_lblSourcePathLabel, 120, 240);
-    s.place(m_lblSourcePath, 120, 480, 3765, 435);
-    s.place(m_cmdBrowseSource, 4200, 480, 1000, 400);
-    s.placeSized(m_lblDestinationPathLabel, 120, 960);
-    s.place(m_lblDestinationPath, 120, 1200, 3765, 435);
-    s.place(m_cmdBrowseDestination, 4200, 1080, 1000, 400);
-    s.place(m_cmdOK, 3120, 1680, 1000, 495);
-    s.place(m_cmdCancel, 4200, 1680, 1000, 495);
-
-    s.place(m_fraRun, 120, 4200, 5295, 1215);
-    s.placeSized(m_lblIntervalLabel, 120, 240);
-    s.place(m_txtTimeInterval, 1920, 240, 495, 300);
-    s.placeSized(m_lblStatusLabel, 120, 720);
-    s.placeSized(m_lblStatus, 720, 720);
-    s.place(m_cmdStart, 3120, 600, 1000, 495);
-    s.place(m_cmdStop, 4200, 600, 1000, 495);
-
-    m_client->setFixedSize(s.size(5520, 5505));
+    LayOutWindow(*m_client, MainWindowLayout());
     // The window takes exactly the menu bar and the client area, and keeps it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
@@ -312,11 +230,6 @@ void frmMain::applyGeometry() {
 
 void frmMain::describeForAccessibility() {
     m_txtTimeInterval->setAccessibleName(QStringLiteral("Time interval in seconds"));
-    m_mnuFile->setAccessibleName(QStringLiteral("File"));
-    m_mnuHelp->setAccessibleName(QStringLiteral("Help"));
-    m_mnuFileExit->setToolTip(QStringLiteral("Exit"));
-    m_mnuHelpInstructions->setToolTip(QStringLiteral("Instructions"));
-    m_mnuHelpAbout->setToolTip(QStringLiteral("About Orvalen"));
     // The value labels are read with their caption and current value.
     setStatus(kStatusReady);
     setSourcePathCaption(QString());
@@ -324,16 +237,12 @@ void frmMain::describeForAccessibility() {
 }
 
 void frmMain::setTabOrder() {
-    const QWidget* chain[] = {m_cmdStart,       m_lstSource,       m_lstDestination,
-                              m_cmdAddFile,     m_cmdAddFolder,    m_cmdEditItem,
-                              m_cmdDeleteItem,  m_cmdBrowseSource, m_cmdBrowseDestination,
-                              m_cmdOK,          m_cmdCancel,       m_txtTimeInterval,
-                              m_cmdStop};
-    for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
-        QWidget::setTabOrder(const_cast<QWidget*>(chain[i]), const_cast<QWidget*>(chain[i + 1]));
-    for (QWidget* w : {static_cast<QWidget*>(m_fraMode1), static_cast<QWidget*>(m_fraMode2),
-                       static_cast<QWidget*>(m_fraRun)})
-        w->setFocusPolicy(Qt::NoFocus);
+    // The buttons' order is the tab chain's; the lists and the interval sit between.
+    std::vector<QWidget*> chain(m_buttons.begin(), m_buttons.end());
+    chain.insert(chain.begin() + 1, {m_lstSource, m_client->findChild<QListView*>(QStringLiteral("lstDestination"))});
+    chain.insert(chain.end() - 1, m_txtTimeInterval);
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) QWidget::setTabOrder(chain[i], chain[i + 1]);
+    for (QGroupBox* frame : m_client->findChildren<QGroupBox*>()) frame->setFocusPolicy(Qt::NoFocus);
 }
 
 void frmMain::centreOnScreen() {
@@ -356,132 +265,49 @@ void frmMain::Form_Load() {
     activateWindow();
 }
 
-// --- Entry editor -----------------------------------------------------------
-
-void frmMain::Mode1() {
-    setSourcePathCaption(QString());
-    setDestinationPathCaption(QString());
-    for (QPushButton* b : {m_cmdBrowseSource, m_cmdBrowseDestination, m_cmdOK, m_cmdCancel})
-        b->setEnabled(false);
-    m_cmdAddFile->setEnabled(true);
-    m_cmdAddFolder->setEnabled(true);
-    if (m_model->rowCount() > 0) {
-        m_cmdEditItem->setEnabled(true);
-        m_cmdDeleteItem->setEnabled(true);
-        m_cmdStart->setEnabled(true);
-    }
-}
-
-void frmMain::Mode2() {
-    setSourcePathCaption(QString());
-    setDestinationPathCaption(QString());
-    for (QPushButton* b : {m_cmdBrowseSource, m_cmdBrowseDestination, m_cmdOK, m_cmdCancel})
-        b->setEnabled(true);
-    for (QPushButton* b : {m_cmdAddFile, m_cmdAddFolder, m_cmdEditItem, m_cmdDeleteItem})
-        b->setEnabled(false);
-}
-
-void frmMain::NoItemSelected() { showWarning(kMsgNoItemSelected); }
-
-void frmMain::cmdAddFile_Click() {
-    m_shared.AddingFile = true;
-    Mode2();
-}
-
-void frmMain::cmdAddFolder_Click() {
-    m_shared.AddingFile = false;
-    Mode2();
-}
-
-void frmMain::cmdEditItem_Click() {
-    const int row = m_model->selectedRow();
-    if (row < 0) {
-        NoItemSelected();
-        return;
-    }
-    Mode2();
-    m_shared.EditingItem = true;
-    m_editedRow = static_cast<std::int16_t>(row);
-    // The browse dialog offers what the edited row holds, a file or a folder.
-    m_shared.AddingFile = m_shared.Items.ItemIsFile(row);
-    setSourcePathCaption(NameFromFileSystem(m_shared.Items.source(row)));
-    setDestinationPathCaption(NameFromFileSystem(m_shared.Items.destination(row)));
-}
-
-void frmMain::cmdDeleteItem_Click() {
-    const int row = m_model->selectedRow();
-    if (row < 0) {
-        NoItemSelected();
-        return;
-    }
-    m_model->remove(row);
-    if (m_model->rowCount() == 0) m_cmdStart->setEnabled(false);
-}
-
-void frmMain::cmdBrowseSource_Click() {
-    m_shared.BrowsingDestination = false;
-    showBrowseDialog();
-}
-
-void frmMain::cmdBrowseDestination_Click() {
-    m_shared.BrowsingDestination = true;
-    showBrowseDialog();
-}
-
-void frmMain::showBrowseDialog() { m_browse.show(); }
-
-void frmMain::cmdOK_Click() {
-    const QString source = sourcePathCaption();
-    const QString destination = destinationPathCaption();
-    if (source.isEmpty()) {
-        showWarning(kMsgNoSource);
-        return;
-    }
-    if (destination.isEmpty()) {
-        showWarning(kMsgNoDestination);
-        return;
-    }
-    if (!m_shared.EditingItem) {
-        if (!m_model->append(source, destination, m_shared.AddingFile)) {
-            // The entry stays open, so the user can delete after Cancel and try again.
-            showWarning(kMsgListFull);
-            return;
-        }
-    } else {
-        m_model->replace(m_editedRow, source, destination);
-    }
-    m_shared.EditingItem = false;
-    Mode1();
-}
-
-void frmMain::cmdCancel_Click() {
-    m_shared.EditingItem = false;
-    Mode1();
-}
+// --- The editor's fields and list ------------------------------------------
 
 void frmMain::setSourcePathCaption(const QString& path) {
     m_lblSourcePath->setText(path);
     m_lblSourcePath->setAccessibleName(m_lblSourcePathLabel->text() + QLatin1Char(' ') +
-                                       (path.isEmpty() ? kNoneChosen : ShownName(path)));
+                                       (path.isEmpty() ? utf8(kNoneChosen) : ShownName(path)));
 }
 
 void frmMain::setDestinationPathCaption(const QString& path) {
     m_lblDestinationPath->setText(path);
     m_lblDestinationPath->setAccessibleName(m_lblDestinationPathLabel->text() + QLatin1Char(' ') +
-                                            (path.isEmpty() ? kNoneChosen : ShownName(path)));
+                                            (path.isEmpty() ? utf8(kNoneChosen) : ShownName(path)));
 }
 
 QString frmMain::sourcePathCaption() const { return m_lblSourcePath->text(); }
 
 QString frmMain::destinationPathCaption() const { return m_lblDestinationPath->text(); }
 
+std::string frmMain::sourcePath() const { return NameToFileSystem(sourcePathCaption()); }
+
+std::string frmMain::destinationPath() const { return NameToFileSystem(destinationPathCaption()); }
+
+void frmMain::setSourcePath(const std::string& path) { setSourcePathCaption(NameFromFileSystem(path)); }
+
+void frmMain::setDestinationPath(const std::string& path) { setDestinationPathCaption(NameFromFileSystem(path)); }
+
+void frmMain::setButtonEnabled(MainButton which, bool enabled) { button(which)->setEnabled(enabled); }
+
+int frmMain::rowCount() const { return m_model->rowCount(); }
+
+int frmMain::selectedRow() const { return m_model->selectedRow(); }
+
+bool frmMain::appendItem(const std::string& source, const std::string& destination, bool isFile) {
+    return m_model->append(NameFromFileSystem(source), NameFromFileSystem(destination), isFile);
+}
+
+void frmMain::replaceItem(int row, const std::string& source, const std::string& destination) {
+    m_model->replace(row, NameFromFileSystem(source), NameFromFileSystem(destination));
+}
+
+void frmMain::removeItem(int row) { m_model->remove(row); }
+
 // --- Run control ------------------------------------------------------------
-
-void frmMain::cmdStart_Click() { m_run.Start(); }
-
-void frmMain::cmdStop_Click() { m_run.Stop(); }
-
-void frmMain::tmrTimer_Timer() { m_runner.tmrTimer_Timer(); }
 
 std::string frmMain::intervalText() const { return m_txtTimeInterval->text().toStdString(); }
 
@@ -492,57 +318,13 @@ void frmMain::setStatus(const std::string& text) {
     m_lblStatus->setAccessibleName(m_lblStatusLabel->text() + QLatin1Char(' ') + value);
 }
 
-void frmMain::setStartEnabled(bool enabled) { m_cmdStart->setEnabled(enabled); }
-
-void frmMain::setStopEnabled(bool enabled) { m_cmdStop->setEnabled(enabled); }
-
-void frmMain::focusStop() { m_cmdStop->setFocus(); }
+void frmMain::focusStop() { button(MainButton::cmdStop)->setFocus(); }
 
 void frmMain::focusInterval() { m_txtTimeInterval->setFocus(); }
-
-void frmMain::setInterval(int milliseconds) { m_tmrTimer->setInterval(milliseconds); }
-
-int frmMain::interval() const { return m_tmrTimer->interval(); }
-
-void frmMain::start() { m_tmrTimer->start(); }
-
-void frmMain::stop() { m_tmrTimer->stop(); }
-
-bool frmMain::isActive() const { return m_tmrTimer->isActive(); }
-
-void frmMain::setBusy(bool busy) {
-    if (busy == m_busy) return;
-    m_busy = busy;
-    // The window answers while a pass copies: the pointer says "working",
-    // not "wait".
-    if (busy) QApplication::setOverrideCursor(Qt::BusyCursor);
-    else QApplication::restoreOverrideCursor();
-}
 
 void frmMain::post(std::function<void()> call) {
     // Queued to this window: dropped with it if it is gone first.
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
-}
-
-// --- Messages ---------------------------------------------------------------
-
-void frmMain::showWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, kTitleText, text, QMessageBox::Ok, this);
-    KeepCloseBoxOnly(box);
-    box.exec();
-}
-
-void frmMain::warn(const std::string& text) { showWarning(ShownText(text)); }
-
-UserPrompt::Answer frmMain::askRetryCancel(const std::string& text) {
-    if (m_exiting) return Answer::Cancel;
-    QMessageBox box(QMessageBox::Warning, kTitleText, ShownText(text),
-                    QMessageBox::Retry | QMessageBox::Cancel, this);
-    KeepCloseBoxOnly(box);
-    box.setDefaultButton(QMessageBox::Retry);
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
-    return box.clickedButton() == box.button(QMessageBox::Retry) ? Answer::Retry : Answer::Cancel;
 }
 
 // --- Menu and keys ----------------------------------------------------------
@@ -550,7 +332,8 @@ UserPrompt::Answer frmMain::askRetryCancel(const std::string& text) {
 void frmMain::mnuFileExit_Click() {
     if (m_exiting) return;
     m_exiting = true;
-    m_tmrTimer->stop();
+    m_prompt.silence();
+    m_timer.stop();
     m_runner.stopPass();
     if (m_exitAction) m_exitAction();
 }
@@ -567,22 +350,21 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 bool frmMain::handleDefaultKeys(QObject* target, QKeyEvent* event) {
     if (event->modifiers() & ~Qt::KeypadModifier) return false;
+    DialogKey key;
     switch (event->key()) {
-    case Qt::Key_Escape:
-        if (m_cmdStop->isEnabled()) m_cmdStop->click();
-        return true;
+    case Qt::Key_Escape: key = DialogKey::Escape; break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // A focused button other than Start takes Enter for itself.
-        if (auto* button = qobject_cast<QPushButton*>(target); button && button != m_cmdStart) {
-            if (button->isEnabled()) button->click();
-            return true;
-        }
-        if (m_cmdStart->isEnabled()) m_cmdStart->click();
-        return true;
-    default:
-        return false;
+    case Qt::Key_Enter: key = DialogKey::Enter; break;
+    default: return false;
     }
+    std::optional<MainButton> focused;
+    std::array<bool, kMainButtonCount> enabled{};
+    for (std::size_t i = 0; i < kMainButtonCount; ++i) {
+        enabled[i] = m_buttons[i]->isEnabled();
+        if (m_buttons[i] == target) focused = static_cast<MainButton>(i);
+    }
+    if (const std::optional<MainButton> pressed = DefaultKeyTarget(key, focused, enabled)) button(*pressed)->click();
+    return true;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

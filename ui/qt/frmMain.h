@@ -7,14 +7,18 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/GuardEngine.h"
+#include <array>
+#include <memory>
+
 #include "core/PassRunner.h"
 #include "core/RunControl.h"
-#include "core/UserPrompt.h"
 #include "core/WindowThread.h"
 #include "core/mdlMain.h"
+#include "ui/logic/MainWindowLogic.h"
 #include "ui/qt/BrowseLauncher.h"
-#include "ui/qt/PathCaptions.h"
+#include "ui/qt/BusyCursor.h"
+#include "ui/qt/MessageBoxes.h"
+#include "ui/qt/QtRunTimer.h"
 
 class QAction;
 class QGroupBox;
@@ -23,33 +27,21 @@ class QLineEdit;
 class QListView;
 class QMenu;
 class QPushButton;
-class QTimer;
 
 namespace orvalen::ui {
 
 class ItemListModel;
 class PathLabel;
 
-// The main window: the item list, the entry editor and run control. Its
-// message boxes answer the guard pass (UserPrompt), its controls are what run
-// control reads and sets (RunView), tmrTimer is the run's timer (RunTimer),
-// a busy cursor shows while a pass copies (BusyIndicator), and the pass,
+// The main window: the item list, the entry editor and run control. What
+// the editor's buttons do is MainWindowLogic's; this window shows it. Its
+// controls are what run control reads and sets (RunView), and the pass,
 // which runs on a thread of its own, reaches the window through its event
 // loop (WindowThread).
-class frmMain : public QMainWindow,
-                public PathCaptions,
-                private UserPrompt,
-                private RunView,
-                private RunTimer,
-                private BusyIndicator,
-                private WindowThread {
+class frmMain : public QMainWindow, private RunView, private WindowThread, private MainWindowView {
     Q_OBJECT
 public:
     static constexpr int kInitialIntervalMs = 5000;
-    static const QString kMsgNoItemSelected;
-    static const QString kMsgNoSource;
-    static const QString kMsgNoDestination;
-    static const QString kMsgListFull;
 
     // `makeVolumes` gives the browse dialog its volumes; tests pass a fake.
     explicit frmMain(mdlMain& shared, QWidget* parent = nullptr,
@@ -61,21 +53,19 @@ public:
     // window first; returns when it has been closed.
     void Form_Load();
 
-    void Mode1();
-    void Mode2();
-    void NoItemSelected();
+    void Mode1() { m_editor.Mode1(); }
+    void Mode2() { m_editor.Mode2(); }
+    void NoItemSelected() { m_editor.NoItemSelected(); }
     // The row that Edit Item opened.
-    std::int16_t EditedRow() const { return m_editedRow; }
+    std::int16_t EditedRow() const { return m_editor.EditedRow(); }
 
-    // PathCaptions: what the browse dialog writes.
-    void setSourcePathCaption(const QString& path) override;
-    void setDestinationPathCaption(const QString& path) override;
+    // The two path fields as text (what the browse dialog writes).
+    void setSourcePathCaption(const QString& path);
+    void setDestinationPathCaption(const QString& path);
     QString sourcePathCaption() const;
     QString destinationPathCaption() const;
 
-    mdlMain& shared() { return m_shared; }
     ItemListModel& itemModel() { return *m_model; }
-    RunControl& runControl() { return m_run; }
     PassRunner& passRunner() { return m_runner; }
     BrowseLauncher& browseLauncher() { return m_browse; }
 
@@ -84,17 +74,17 @@ public:
     void setExitAction(std::function<void()> action) { m_exitAction = std::move(action); }
 
 public slots:
-    void cmdAddFile_Click();
-    void cmdAddFolder_Click();
-    void cmdEditItem_Click();
-    void cmdDeleteItem_Click();
-    void cmdBrowseSource_Click();
-    void cmdBrowseDestination_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void cmdStart_Click();
-    void cmdStop_Click();
-    void tmrTimer_Timer();
+    void cmdAddFile_Click() { m_editor.cmdAddFile_Click(); }
+    void cmdAddFolder_Click() { m_editor.cmdAddFolder_Click(); }
+    void cmdEditItem_Click() { m_editor.cmdEditItem_Click(); }
+    void cmdDeleteItem_Click() { m_editor.cmdDeleteItem_Click(); }
+    void cmdBrowseSource_Click() { m_editor.cmdBrowseSource_Click(); }
+    void cmdBrowseDestination_Click() { m_editor.cmdBrowseDestination_Click(); }
+    void cmdOK_Click() { m_editor.cmdOK_Click(); }
+    void cmdCancel_Click() { m_editor.cmdCancel_Click(); }
+    void cmdStart_Click() { m_run.Start(); }
+    void cmdStop_Click() { m_run.Stop(); }
+    void tmrTimer_Timer() { m_runner.tmrTimer_Timer(); }
     void mnuFileExit_Click();
     void mnuHelpInstructions_Click();
     void mnuHelpAbout_Click();
@@ -106,86 +96,62 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // UserPrompt
-    void warn(const std::string& text) override;
-    Answer askRetryCancel(const std::string& text) override;
     // RunView
     std::string intervalText() const override;
     void setStatus(const std::string& text) override;
-    void setStartEnabled(bool enabled) override;
-    void setStopEnabled(bool enabled) override;
+    void setStartEnabled(bool enabled) override { setButtonEnabled(MainButton::cmdStart, enabled); }
+    void setStopEnabled(bool enabled) override { setButtonEnabled(MainButton::cmdStop, enabled); }
     void focusStop() override;
     void focusInterval() override;
-    // RunTimer, over tmrTimer
-    void setInterval(int milliseconds) override;
-    int interval() const override;
-    void start() override;
-    void stop() override;
-    bool isActive() const override;
-    // BusyIndicator
-    void setBusy(bool busy) override;
     // WindowThread
     void post(std::function<void()> call) override;
+    // MainWindowView
+    void setButtonEnabled(MainButton button, bool enabled) override;
+    std::string sourcePath() const override;
+    std::string destinationPath() const override;
+    void setSourcePath(const std::string& path) override;
+    void setDestinationPath(const std::string& path) override;
+    int rowCount() const override;
+    int selectedRow() const override;
+    bool appendItem(const std::string& source, const std::string& destination, bool isFile) override;
+    void replaceItem(int row, const std::string& source, const std::string& destination) override;
+    void removeItem(int row) override;
+    void showBrowseDialog() override { m_browse.show(); }
+    MessageBox::Answer showMessage(const MessageBox& box) override { return ShowMessageBox(this, box); }
 
+    QPushButton*& button(MainButton which) { return m_buttons[static_cast<std::size_t>(which)]; }
     void buildMenu();
     void buildControls();
     void applyGeometry();
     void describeForAccessibility();
     void setTabOrder();
     void centreOnScreen();
-    void showWarning(const QString& text);
-    // The browse dialog, modal, for the path that the flags ask for.
-    void showBrowseDialog();
     // Enter and Esc as a dialog's default and cancel buttons would have them.
     bool handleDefaultKeys(QObject* target, QKeyEvent* event);
 
     mdlMain& m_shared;
     ItemListModel* m_model;
+    MessageBoxPrompt m_prompt;
+    QtRunTimer m_timer;
+    BusyCursor m_busy;
     RunControl m_run;
     PassRunner m_runner;
     BrowseLauncher m_browse;
+    MainWindowLogic m_editor;
     std::function<void()> m_exitAction;
-    std::int16_t m_editedRow = 0;
-    bool m_busy = false;
     bool m_placed = false;
     bool m_exiting = false;
 
-    QMenu* m_mnuFile = nullptr;
-    QAction* m_mnuFileExit = nullptr;
-    QMenu* m_mnuHelp = nullptr;
-    QAction* m_mnuHelpInstructions = nullptr;
-    QAction* m_mnuHelpDash = nullptr;
-    QAction* m_mnuHelpAbout = nullptr;
-
     QWidget* m_client = nullptr;
-    QGroupBox* m_fraMode1 = nullptr;
-    QLabel* m_lblSourceListLabel = nullptr;
-    QLabel* m_lblDestinationListLabel = nullptr;
-    QListView* m_lstSource = nullptr;
-    QListView* m_lstDestination = nullptr;
-    QPushButton* m_cmdAddFile = nullptr;
-    QPushButton* m_cmdAddFolder = nullptr;
-    QPushButton* m_cmdEditItem = nullptr;
-    QPushButton* m_cmdDeleteItem = nullptr;
-
-    QGroupBox* m_fraMode2 = nullptr;
+    std::array<QPushButton*, kMainButtonCount> m_buttons{};
     QLabel* m_lblSourcePathLabel = nullptr;
     PathLabel* m_lblSourcePath = nullptr;
-    QPushButton* m_cmdBrowseSource = nullptr;
     QLabel* m_lblDestinationPathLabel = nullptr;
     PathLabel* m_lblDestinationPath = nullptr;
-    QPushButton* m_cmdBrowseDestination = nullptr;
-    QPushButton* m_cmdOK = nullptr;
-    QPushButton* m_cmdCancel = nullptr;
-
-    QGroupBox* m_fraRun = nullptr;
-    QLabel* m_lblIntervalLabel = nullptr;
+    QListView* m_lstSource = nullptr;
     QLineEdit* m_txtTimeInterval = nullptr;
     QLabel* m_lblStatusLabel = nullptr;
     QLabel* m_lblStatus = nullptr;
-    QPushButton* m_cmdStart = nullptr;
-    QPushButton* m_cmdStop = nullptr;
-    QTimer* m_tmrTimer = nullptr;
 };
 
 // Runs the event loop until Exit and returns its code. A pass still blocked
