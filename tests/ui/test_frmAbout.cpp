@@ -12,6 +12,7 @@
 
 #include "Version.h"
 #include "support/ModalHelpers.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/frmAbout.h"
 
 using orvalen::ui::frmAbout;
@@ -202,7 +203,7 @@ private slots:
     void sysInfo_nothingFound_showsTheMessage_boxStaysOpen() {
         frmAbout::showSingle();
         QPointer<frmAbout> box = frmAbout::current();
-        auto answer = testsupport::answerNextMessageBox(QMessageBox::Ok);
+        auto answer = setNextAnswer(Answer::Ok);
         QTest::mouseClick(control<QPushButton>(box, "cmdSysInfo"), Qt::LeftButton);
         QVERIFY(answer->seen);
         QCOMPARE(answer->text, QStringLiteral("System Information Is Unavailable At This Time"));
@@ -230,7 +231,7 @@ private slots:
 
         frmAbout::showSingle();
         frmAbout* box = frmAbout::current();
-        auto answer = testsupport::answerNextMessageBox(QMessageBox::Ok, 1000);
+        auto answer = setNextAnswer(Answer::Ok);
         QTest::mouseClick(control<QPushButton>(box, "cmdSysInfo"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
         QVERIFY(!answer->seen);
@@ -243,3 +244,6 @@ private:
 
 QTEST_MAIN(TestFrmAbout)
 #include "test_frmAbout.moc"
+
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;

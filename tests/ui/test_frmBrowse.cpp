@@ -20,6 +20,7 @@
 #include "platform/FolderListing.h"
 #include "platform/VolumeSource.h"
 #include "support/ModalHelpers.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/BrowseLauncher.h"
 #include "ui/qt/DirListBox.h"
 #include "ui/qt/FileListBox.h"
@@ -324,7 +325,7 @@ void TestFrmBrowse::select_sourceFileWithNothingHighlighted_warnsAndStaysOpen() 
     d.show();
     QVERIFY(d.File1()->count() > 0);
     QVERIFY(d.File1()->fileName().isEmpty());
-    auto box = testsupport::answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     QTest::mouseClick(d.cmdSelect(), Qt::LeftButton);
 
     QVERIFY(box->seen);
@@ -530,14 +531,11 @@ void TestFrmBrowse::driveNotReady_retryAfterTheMediumComesBack() {
 
     // Retry while the medium is still out brings the message back; the
     // second Retry finds it in.
-    auto first = testsupport::answerNextModal<QMessageBox>([](QMessageBox* box) {
-        auto second = testsupport::answerNextMessageBox(QMessageBox::Retry);
-        Q_UNUSED(second);
-        box->button(QMessageBox::Retry)->click();
-    });
+    auto first = setNextAnswer(Answer::Retry);
+    auto second = setNextAnswer(Answer::Retry);
     d.Drive1()->setCurrentIndex(driveIndex(d, at("medium")));
 
-    QVERIFY(first->seen);
+    QVERIFY(first->seen && second->seen);
     QCOMPARE(first->text, QStringLiteral("The drive you selected is not ready."));
     QCOMPARE(first->title, QStringLiteral("Orvalen"));
     QCOMPARE(first->icon, int(QMessageBox::Warning));
@@ -557,7 +555,7 @@ void TestFrmBrowse::driveNotReady_cancelKeepsListsButDriveShowsChoice() {
     d.show();
     QVERIFY(highlightFile(d, "b.txt"));
     m_volumes->notReadyTimes[at("medium").toStdString()] = 100;
-    auto box = testsupport::answerNextMessageBox(QMessageBox::Cancel);
+    auto box = setNextAnswer(Answer::Cancel);
     d.Drive1()->setCurrentIndex(driveIndex(d, at("medium")));
 
     QVERIFY(box->seen);
@@ -576,10 +574,7 @@ void TestFrmBrowse::driveNotReady_retryReadsDrive1Afresh() {
     m_volumes->notReadyTimes[at("medium").toStdString()] = 100;
     // While the message is up the drive list moves to the share; Retry then
     // goes there instead of asking the missing medium again.
-    auto box = testsupport::answerNextModal<QMessageBox>([&d, this](QMessageBox* b) {
-        d.Drive1()->setCurrentIndex(driveIndex(d, at("share")));
-        b->button(QMessageBox::Retry)->click();
-    });
+    auto box = setNextAnswer(Answer::Retry, [&d, this] { d.Drive1()->setCurrentIndex(driveIndex(d, at("share"))); });
     d.Drive1()->setCurrentIndex(driveIndex(d, at("medium")));
 
     QVERIFY(box->seen);
@@ -622,7 +617,7 @@ void TestFrmBrowse::launcher_oneDialogKeepsItsStateBetweenOpenings() {
         d->cmdSelect()->click();
     });
     launcher.show();
-    QVERIFY(first->seen);
+    QVERIFY(first->seen && second->seen);
     QCOMPARE(first->title, QStringLiteral("Select File/Folder"));
     QCOMPARE(m_captions.writes, QStringList{"source:" + at("medium/Photos/p1.jpg")});
     QCOMPARE(launcher.existing(), seen);
@@ -663,3 +658,6 @@ void TestFrmBrowse::launcher_showsNewFilesButKeepsTheHighlight() {
 
 QTEST_MAIN(TestFrmBrowse)
 #include "test_frmBrowse.moc"
+
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;

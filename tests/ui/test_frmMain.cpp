@@ -21,6 +21,7 @@
 #include "core/mdlMain.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/ItemListModel.h"
 #include "ui/qt/frmAbout.h"
 #include "ui/qt/frmInstructions.h"
@@ -29,7 +30,7 @@
 using orvalen::mdlMain;
 using orvalen::ui::frmInstructions;
 using orvalen::ui::frmMain;
-using testsupport::answerNextMessageBox;
+
 using testsupport::MainWindowDriver;
 using testsupport::NoModalExpected;
 
@@ -407,7 +408,7 @@ void TestFrmMain::modes_enableTheRightButtonsAndClearPaths() {
 void TestFrmMain::ok_warnsForMissingPathsAndStaysInEntryMode() {
     m_ui->button("cmdAddFile")->click();
 
-    auto box = answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QVERIFY(box->seen);
     QCOMPARE(box->text, frmMain::kMsgNoSource);
@@ -419,14 +420,14 @@ void TestFrmMain::ok_warnsForMissingPathsAndStaysInEntryMode() {
 
     // Only a destination: the source warning still comes first, the destination stays.
     m_window->setDestinationPathCaption(QStringLiteral("/mnt/share/"));
-    box = answerNextMessageBox(QMessageBox::Ok);
+    box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QCOMPARE(box->text, QStringLiteral("Please specify a source file/folder."));
     QCOMPARE(m_window->destinationPathCaption(), QStringLiteral("/mnt/share/"));
 
     m_window->setSourcePathCaption(QStringLiteral("/home/u/a.txt"));
     m_window->setDestinationPathCaption(QString());
-    box = answerNextMessageBox(QMessageBox::Ok);
+    box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QCOMPARE(box->text, QStringLiteral("Please specify a destination file/folder."));
     QCOMPARE(box->icon, int(QMessageBox::Warning));
@@ -438,7 +439,7 @@ void TestFrmMain::ok_warnsForMissingPathsAndStaysInEntryMode() {
 void TestFrmMain::editOrDelete_withoutSelection_warns() {
     m_ui->addItem(QStringLiteral("/a/f.txt"), QStringLiteral("/b/"), true);
     for (const char* name : {"cmdEditItem", "cmdDeleteItem"}) {
-        auto box = answerNextMessageBox(QMessageBox::Ok);
+        auto box = setNextAnswer(Answer::Ok);
         m_ui->button(name)->click();
         QVERIFY2(box->seen, name);
         QCOMPARE(box->text, QStringLiteral("Please choose a file/folder from the list."));
@@ -544,7 +545,7 @@ void TestFrmMain::delete_removesRowShiftsKindsAndDisablesStartWhenEmpty() {
     QVERIFY(!m_ui->button("cmdStart")->isEnabled());
     QVERIFY(m_ui->button("cmdEditItem")->isEnabled());
     QVERIFY(m_ui->button("cmdDeleteItem")->isEnabled());
-    auto box = answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdDeleteItem")->click();
     QCOMPARE(box->text, QStringLiteral("Please choose a file/folder from the list."));
 }
@@ -587,7 +588,7 @@ void TestFrmMain::add_refusedWhenListIsFull() {
     m_ui->button("cmdAddFile")->click();
     m_window->setSourcePathCaption(QStringLiteral("/s/one-too-many"));
     m_window->setDestinationPathCaption(QStringLiteral("/d/"));
-    auto box = answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QVERIFY(box->seen);
     QCOMPARE(box->text, frmMain::kMsgListFull);
@@ -632,7 +633,7 @@ void TestFrmMain::start_refusesBadInterval() {
     m_ui->addItem(QStringLiteral("/a/f.txt"), QStringLiteral("/b/"), true);
     m_ui->interval()->setText(text);
     m_ui->button("cmdStart")->setFocus();
-    auto box = answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdStart")->click();
     QVERIFY(box->seen);
     QCOMPARE(box->text, QStringLiteral("Please enter a positive number for time interval."));
@@ -646,7 +647,7 @@ void TestFrmMain::start_refusesBadInterval() {
 }
 
 void TestFrmMain::start_refusesEmptyList() {
-    auto box = answerNextMessageBox(QMessageBox::Ok);
+    auto box = setNextAnswer(Answer::Ok);
     m_window->cmdStart_Click();
     QVERIFY(box->seen);
     QCOMPARE(box->text, QStringLiteral("You must choose at least one file/folder."));
@@ -813,3 +814,6 @@ void TestFrmMain::closeBox_actsAsExit() {
 
 QTEST_MAIN(TestFrmMain)
 #include "test_frmMain.moc"
+
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;

@@ -15,11 +15,12 @@
 #include "platform/LocalFileSystem.h"
 #include "support/MainWindowDriver.h"
 #include "support/ModalHelpers.h"
+#include "ui/qt/MessageBoxes.h"
 #include "ui/qt/frmMain.h"
 
 using orvalen::mdlMain;
 using orvalen::ui::frmMain;
-using testsupport::answerNextMessageBox;
+
 using testsupport::MainWindowDriver;
 
 namespace {
@@ -136,7 +137,7 @@ void TestFrmMainGuard::missingSource_cancelStopsTheRun() {
     QVERIFY(writeFile(src(QStringLiteral("later.txt")), "later"));
     m_ui->addItem(src(QStringLiteral("gone")), dst(QString()), false);
     m_ui->addItem(src(QStringLiteral("later.txt")), dst(QString()), true);
-    auto box = answerNextMessageBox(QMessageBox::Cancel, kWaitMs);
+    auto box = setNextAnswer(Answer::Cancel);
     startEvery50ms();
     QTRY_VERIFY_WITH_TIMEOUT(box->seen, kWaitMs);
     QVERIFY2(box->text.startsWith(QStringLiteral("The source folder ") + src(QStringLiteral("gone")) +
@@ -158,13 +159,8 @@ void TestFrmMainGuard::missingSource_cancelStopsTheRun() {
 
 void TestFrmMainGuard::missingSource_retryAfterItAppears_copiesAndRunsOn() {
     m_ui->addItem(src(QStringLiteral("late")), dst(QString()), false);
-    auto box = testsupport::answerNextModal<QMessageBox>(
-        [this](QMessageBox* b) {
-            // The user creates the folder, then answers Retry.
-            writeFile(src(QStringLiteral("late/file.txt")), "here now");
-            b->button(QMessageBox::Retry)->click();
-        },
-        kWaitMs);
+    // The user creates the folder, then answers Retry.
+    auto box = setNextAnswer(Answer::Retry, [this] { writeFile(src(QStringLiteral("late/file.txt")), "here now"); });
     startEvery50ms();
     QTRY_COMPARE_WITH_TIMEOUT(readFile(dst(QStringLiteral("late/file.txt"))), QByteArray("here now"), kWaitMs);
     QVERIFY(box->seen);
@@ -174,3 +170,6 @@ void TestFrmMainGuard::missingSource_retryAfterItAppears_copiesAndRunsOn() {
 
 QTEST_MAIN(TestFrmMainGuard)
 #include "test_frmMain_guard.moc"
+
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;

@@ -18,6 +18,7 @@ namespace {
 struct Armed {
     MessageBox::Answer answer;
     std::shared_ptr<AnsweredBox> record;
+    std::function<void()> whileShown;
 };
 std::deque<Armed>& armedAnswers() {
     static std::deque<Armed> answers;
@@ -57,15 +58,16 @@ MessageBox::Answer ShowMessageBox(QWidget* parent, const MessageBox& box) {
         record.icon = shown->icon();
         for (const QAbstractButton* b : shown->buttons()) record.buttons << b->text();
         if (shown->defaultButton()) record.defaultButton = shown->standardButton(shown->defaultButton());
+        if (next.whileShown) next.whileShown();
         return next.answer;
     }
     shown->exec();
     return fromButton(shown->standardButton(shown->clickedButton()), box.buttons);
 }
 
-std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer) {
+std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer, std::function<void()> whileShown) {
     auto record = std::make_shared<AnsweredBox>();
-    armedAnswers().push_back({answer, record});
+    armedAnswers().push_back({answer, record, std::move(whileShown)});
     return record;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 #include "core/UserPrompt.h"
@@ -31,8 +32,9 @@ struct AnsweredBox {
 };
 
 // For tests: the next box is not shown but answered with `answer`, and what
-// it would have shown is recorded. Answers queue up in the order given.
-std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer);
+// it would have shown is recorded; `whileShown` runs where the user would act
+// with the box up. Answers queue up in the order given.
+std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer, std::function<void()> whileShown = {});
 // Drops answers that no box took, so they cannot leak into the next test;
 // returns how many there were.
 int clearNextAnswers();

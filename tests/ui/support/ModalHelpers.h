@@ -12,15 +12,20 @@
 #include <functional>
 #include <memory>
 
-// Answering modal windows from a test. The answer is armed before the click
-// that opens the window; a poll inside the window's own event loop finds it.
+#include "ui/qt/MessageBoxes.h"
+
+// Answering the real dialogs from a test (message boxes are answered through
+// setNextAnswer). The answer is armed before the click that opens the
+// window; a poll inside the window's own event loop finds it.
 // If the expected window never shows, or the answer fails to close it, the
 // helper closes whatever modal widget is left so the test fails instead of
 // hanging.
 namespace testsupport {
 
-// Closes every modal widget still open (a failed answer must not hang the run).
+// Closes every modal widget still open (a failed answer must not hang the
+// run), and drops message-box answers no box took.
 inline void closeLeftoverModals() {
+    orvalen::ui::clearNextAnswers();
     for (int guard = 0; guard < 20; ++guard) {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) return;
@@ -76,17 +81,6 @@ std::shared_ptr<ModalResult> answerNextModal(std::function<void(T*)> act, int ti
     });
     poll->start();
     return result;
-}
-
-// Presses `button` on the next message box.
-inline std::shared_ptr<ModalResult> answerNextMessageBox(QMessageBox::StandardButton button,
-                                                         int timeoutMs = 5000) {
-    return answerNextModal<QMessageBox>(
-        [button](QMessageBox* box) {
-            if (auto* b = box->button(button)) b->click();
-            else box->done(button);
-        },
-        timeoutMs);
 }
 
 // For steps that must not ask the user anything: while it lives, any modal
