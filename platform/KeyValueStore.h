@@ -8,11 +8,10 @@
 
 namespace orvalen::platform {
 
-// Predefined root keys, with the handle values the registry gives them.
-inline constexpr std::uint32_t kHKeyClassesRoot = 0x80000000u;
+// The predefined root keys looked up, with the handle values the registry
+// gives them.
 inline constexpr std::uint32_t kHKeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kHKeyLocalMachine = 0x80000002u;
-inline constexpr std::uint32_t kHKeyUsers = 0x80000003u;
 
 // Rights asked for when the registry opens a key: KEY_READ (read-control,
 // query value, enumerate, notify). Asking for write rights as well, as the

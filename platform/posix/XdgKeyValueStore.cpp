@@ -44,10 +44,8 @@ struct StoredValue {
 
 const char* RootName(std::uint32_t root) {
     switch (root) {
-    case kHKeyClassesRoot: return "HKEY_CLASSES_ROOT";
     case kHKeyCurrentUser: return "HKEY_CURRENT_USER";
     case kHKeyLocalMachine: return "HKEY_LOCAL_MACHINE";
-    case kHKeyUsers: return "HKEY_USERS";
     default: return nullptr;
     }
 }

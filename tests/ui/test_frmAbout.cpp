@@ -16,6 +16,8 @@
 #include "ui/qt/frmAbout.h"
 
 using orvalen::ui::frmAbout;
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;
 
 namespace {
 
@@ -244,6 +246,3 @@ private:
 
 QTEST_MAIN(TestFrmAbout)
 #include "test_frmAbout.moc"
-
-using orvalen::ui::setNextAnswer;
-using Answer = orvalen::ui::MessageBox::Answer;

@@ -27,6 +27,9 @@
 #include "ui/qt/frmInstructions.h"
 #include "ui/qt/frmMain.h"
 
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;
+
 using orvalen::mdlMain;
 using orvalen::ui::frmInstructions;
 using orvalen::ui::frmMain;
@@ -411,7 +414,7 @@ void TestFrmMain::ok_warnsForMissingPathsAndStaysInEntryMode() {
     auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QVERIFY(box->seen);
-    QCOMPARE(box->text, frmMain::kMsgNoSource);
+    QCOMPARE(box->text, QString::fromLatin1(orvalen::ui::kMsgNoSource));
     QCOMPARE(box->text, QStringLiteral("Please specify a source file/folder."));
     QCOMPARE(box->title, QStringLiteral("Orvalen"));
     QCOMPARE(box->icon, int(QMessageBox::Warning));
@@ -591,7 +594,7 @@ void TestFrmMain::add_refusedWhenListIsFull() {
     auto box = setNextAnswer(Answer::Ok);
     m_ui->button("cmdOK")->click();
     QVERIFY(box->seen);
-    QCOMPARE(box->text, frmMain::kMsgListFull);
+    QCOMPARE(box->text, QString::fromLatin1(orvalen::ui::kMsgListFull));
     QVERIFY(box->text.contains(QStringLiteral("101")));
     QCOMPARE(box->title, QStringLiteral("Orvalen"));
     QCOMPARE(box->icon, int(QMessageBox::Warning));
@@ -814,6 +817,3 @@ void TestFrmMain::closeBox_actsAsExit() {
 
 QTEST_MAIN(TestFrmMain)
 #include "test_frmMain.moc"
-
-using orvalen::ui::setNextAnswer;
-using Answer = orvalen::ui::MessageBox::Answer;

@@ -18,6 +18,9 @@
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/frmMain.h"
 
+using orvalen::ui::setNextAnswer;
+using Answer = orvalen::ui::MessageBox::Answer;
+
 using orvalen::mdlMain;
 using orvalen::ui::frmMain;
 
@@ -170,6 +173,3 @@ void TestFrmMainGuard::missingSource_retryAfterItAppears_copiesAndRunsOn() {
 
 QTEST_MAIN(TestFrmMainGuard)
 #include "test_frmMain_guard.moc"
-
-using orvalen::ui::setNextAnswer;
-using Answer = orvalen::ui::MessageBox::Answer;

@@ -11,7 +11,6 @@ namespace orvalen::ui {
 QIcon AppIcon();
 
 // Resource paths of the icon's files.
-inline const QString kIconSvg = QStringLiteral(":/orvalen.svg");
 inline const QString kIcon32 = QStringLiteral(":/orvalen-32.png");
 inline const QString kIcon80 = QStringLiteral(":/orvalen-80.png");
 

@@ -28,7 +28,6 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     QItemSelectionModel* selectionModel() const { return m_selection; }
-    const ItemList& items() const { return m_items; }
 
     // A new last row, not selected. False, and nothing changed, when full.
     bool append(const QString& source, const QString& destination, bool isFile);
