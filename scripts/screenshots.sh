@@ -4,11 +4,12 @@
 # (/usr/bin/orvalen, or ORVALEN_BIN) under Xvfb and Openbox: the main window
 # holding three items, the browse dialog and the About box, each added and
 # opened with the keyboard as a user would. Writes docs/*.png.
-# Needs: xvfb openbox xdotool x11-utils imagemagick (scripts/common.sh
-# TEST_PACKAGES plus imagemagick).
+# Needs: xvfb openbox xdotool x11-utils dbus-daemon at-spi2-core
+# python3-pyatspi imagemagick (scripts/common.sh DESKTOP_PACKAGES plus
+# imagemagick).
 source "$(dirname "$0")/common.sh"
 source "$ROOT/scripts/x-session.sh"
-install_missing "${TEST_PACKAGES[@]}" imagemagick
+install_missing "${DESKTOP_PACKAGES[@]}" imagemagick
 BIN="${ORVALEN_BIN:-/usr/bin/orvalen}"
 [ -x "$BIN" ] || { echo "Install the package first (see README: Installing), or set ORVALEN_BIN." >&2; exit 1; }
 
@@ -32,6 +33,12 @@ wait_for() {
 }
 export HOME="$DEMO/run" XDG_RUNTIME_DIR="$DEMO/run"
 start_x 1024x768x24 "$DEMO/run" openbox
+# An accessibility bus, through which the folder list says where its rows are.
+DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$DEMO/run/dbus.pid")
+export DBUS_SESSION_BUS_ADDRESS QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+X_PIDS="$X_PIDS $(cat "$DEMO/run/dbus.pid")"
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+X_PIDS="$X_PIDS $!"
 
 visible() { xdotool search --onlyvisible --name "^$1\$"; }
 gone() { ! visible "$1"; }
@@ -50,49 +57,51 @@ keys Escape
 wait_for gone Instructions
 activate Orvalen
 
-# In the browse dialog, Tab goes Select, Cancel, drive, folders, files.
-# The dialog keeps its folder between uses, so each pick opens its folders
-# from the top of the folder list down.
+# In the browse dialog, Tab goes Select, Cancel, drive, folders, files; Enter
+# presses Select. A folder opens on a double-click only, on the row the
+# folder list names. The dialog keeps its folder between uses, so each pick
+# opens its folders from the top of the folder list down.
+open_folders() {
+  local at
+  for name in "$@"; do
+    at=$(/usr/bin/python3 "$ROOT/scripts/folder-row.py" "$name") || exit 1
+    xdotool mousemove $at click --repeat 2 --delay 80 1
+    sleep 0.4
+  done
+}
 pick_file() {  # FOLDER... FILE
   wait_for visible 'Select File/Folder'
-  keys Tab Tab Tab
-  while [ $# -gt 1 ]; do typed "$1"; keys Return; shift; done
-  keys Tab; typed "$1"; keys Tab space
+  open_folders "${@:1:$#-1}"
+  keys Tab; typed "${!#}"; keys Return  # the double-click left the focus in the folder list
   wait_for gone 'Select File/Folder'
 }
 pick_folder() {  # opens each named folder in turn in the folder list, then Select
   wait_for visible 'Select File/Folder'
-  keys Tab Tab Tab
-  for name in "$@"; do typed "$name"; keys Return; done
-  keys shift+Tab shift+Tab shift+Tab space
+  open_folders "$@"
+  keys Return
   wait_for gone 'Select File/Folder'
 }
 
-# Main-window buttons are clicked where the layout puts them: their centres
-# in twips of the client area below the menu bar, scaled as the window is.
-click() {
-  local id w h
-  id=$(visible Orvalen)
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  w=$WIDTH h=$HEIGHT
-  # 5520 x 5505 twips of client area; the menu bar takes the rest of the height.
-  xdotool mousemove --window "$id" $(( $1 * w / 5520 )) $(( h - (5505 - $2) * w / 5520 )) click 1
-  sleep 0.4
-}
-ADD_FILE="3740 850" ADD_FOLDER="3740 1450" BROWSE_SOURCE="4820 2480" BROWSE_DEST="4820 3080" OK="3740 3728"
-
-click $ADD_FILE;   click $BROWSE_SOURCE; pick_file orvalen-demo home ann report.odt
-click $BROWSE_DEST; pick_folder orvalen-demo share team
-click $OK
-click $ADD_FILE;   click $BROWSE_SOURCE; pick_file orvalen-demo home ann notes.txt
-click $BROWSE_DEST; pick_folder orvalen-demo share team
-click $OK
-click $ADD_FOLDER; click $BROWSE_SOURCE; pick_folder orvalen-demo home ann photos
-click $BROWSE_DEST
+# The main window is driven along its tab chain. A button that the mode
+# turns off while it has the focus passes the focus on to the next one that
+# is on: Add File or Add Folder lands on the source's Browse..., and OK, once
+# the entry closes, on the interval box. From there, going back, the list
+# mode's buttons come Delete Item, Edit Item, Add Folder, Add File.
+keys Tab Tab space                       # from the source list to Add File
+keys space;     pick_file orvalen-demo home ann report.odt
+keys Tab space; pick_folder orvalen-demo share team
+keys Tab space                           # OK
+keys shift+Tab shift+Tab shift+Tab shift+Tab space
+keys space;     pick_file orvalen-demo home ann notes.txt
+keys Tab space; pick_folder orvalen-demo share team
+keys Tab space
+keys shift+Tab shift+Tab shift+Tab space  # Add Folder
+keys space;     pick_folder orvalen-demo home ann photos
+keys Tab space
 wait_for visible 'Select File/Folder'
 shoot 'Select File/Folder' browse-dialog.png
 pick_folder orvalen-demo share pictures
-click $OK
+keys Tab space
 shoot Orvalen main-window.png
 keys alt+h a
 wait_for visible 'About Orvalen'

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvalen::ui {
@@ -25,6 +26,11 @@ std::string NameToFileSystem(const QString& name);
 QString ShownName(const QString& name);
 // The same for text that holds file-system bytes, such as a message naming a path.
 QString ShownText(const std::string& bytes);
+
+// The windows' own texts, which are UTF-8.
+inline QString Utf8Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // `folder`, the separator and `name`, with no doubled separator at a root.
 QString JoinPath(const QString& folder, const QString& name);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/qt/ItemListModel.h"
 
+#include <QListView>
+
 #include <QItemSelectionModel>
 
 #include "ui/qt/FileSystemText.h"
@@ -75,6 +77,27 @@ void ItemListModel::followSelection() {
     // Any selected cell stands for its row, in case a box selects single cells.
     const QModelIndexList cells = m_selection->selectedIndexes();
     m_items.setSelectedRow(cells.isEmpty() ? -1 : cells.first().row());
+}
+
+QListView* MakeItemListView(const QString& name, const QString& accessibleName, int column,
+                            ItemListModel* model, QWidget* parent) {
+    auto* list = new QListView(parent);
+    list->setObjectName(name);
+    list->setModel(model);
+    list->setModelColumn(column);
+    list->setSelectionModel(model->selectionModel());
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Paths are long and the boxes narrow: the end of a path, its name, is
+    // what tells the rows apart, so a long path loses its start, and the rows
+    // keep the box's width instead of scrolling sideways past the name.
+    list->setTextElideMode(Qt::ElideLeft);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setWordWrap(false);
+    list->setUniformItemSizes(true);
+    list->setAccessibleName(accessibleName);
+    return list;
 }
 
 }  // namespace orvalen::ui

@@ -7,6 +7,8 @@
 #include "core/ItemList.h"
 
 class QItemSelectionModel;
+class QListView;
+class QWidget;
 
 namespace orvalen::ui {
 
@@ -47,5 +49,9 @@ private:
     ItemList& m_items;
     QItemSelectionModel* m_selection;
 };
+
+// A list box showing `column` of `model`, sharing its selection.
+QListView* MakeItemListView(const QString& name, const QString& accessibleName, int column,
+                            ItemListModel* model, QWidget* parent);
 
 }  // namespace orvalen::ui

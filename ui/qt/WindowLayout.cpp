@@ -10,6 +10,10 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <stdexcept>
+
+#include "ui/qt/FileSystemText.h"
+
 namespace orvalen::ui {
 
 namespace {
@@ -18,14 +22,13 @@ namespace {
 // when a large font grows the window.
 constexpr int kPictureSide = 84;
 
-QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 class QtWindow : public LayoutMetrics, public LayoutTarget {
 public:
     explicit QtWindow(QWidget& window) : m_window(window) {}
 
     QWidget* widget(const ControlBox& c) const {
-        auto* found = m_window.findChild<QWidget*>(text(c.name));
+        auto* found = m_window.findChild<QWidget*>(Utf8Text(c.name));
         if (!found) throw std::out_of_range("no control " + std::string(c.name));
         return found;
     }
@@ -33,7 +36,7 @@ public:
     PixelSize textSize(const ControlBox& c, std::string_view shown, int wrapWidth) const override {
         const QRect need = widget(c)->fontMetrics().boundingRect(
             QRect(0, 0, wrapWidth > 0 ? wrapWidth : 1 << 20, 1 << 20), wrapWidth > 0 ? Qt::TextWordWrap : 0,
-            text(shown));
+            Utf8Text(shown));
         return {need.width(), need.height()};
     }
 
@@ -63,7 +66,7 @@ public:
         }
         if (c.fit == Fit::EtchedLine) {
             // The grey line of the control array, and the white one right under it.
-            for (QFrame* line : m_window.findChildren<QFrame*>(text(c.name))) {
+            for (QFrame* line : m_window.findChildren<QFrame*>(Utf8Text(c.name))) {
                 const bool white = line->property("Index").toInt() == 0;
                 const int left = box.left + (white ? 1 : 0);
                 line->setGeometry(left, box.top + (white ? 1 : 0), box.left + box.width - left, white ? 2 : 1);

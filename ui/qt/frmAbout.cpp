@@ -12,24 +12,21 @@
 #include "platform/KeyValueStore.h"
 #include "platform/ProgramStarter.h"
 #include "platform/SysInfoLauncher.h"
-#include "ui/qt/AppIcon.h"
-#include "ui/qt/DesignColours.h"
 #include "ui/logic/Layout.h"
 #include "ui/logic/MessageBoxes.h"
 #include "ui/logic/WindowTexts.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/DesignColours.h"
+#include "ui/qt/FileSystemText.h"
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/TitleBarButtons.h"
 #include "ui/qt/WindowLayout.h"
 
 namespace orvalen::ui {
 
-namespace {
-QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
-
-const QString frmAbout::kMakerName = utf8(ui::kMakerName);
-const QString frmAbout::kDateLine = utf8(ui::kDateLine);
-const QString frmAbout::kDisclaimer = utf8(ui::kDisclaimer);
+const QString frmAbout::kMakerName = Utf8Text(ui::kMakerName);
+const QString frmAbout::kDateLine = Utf8Text(ui::kDateLine);
+const QString frmAbout::kDisclaimer = Utf8Text(ui::kDisclaimer);
 const QString frmAbout::kSysInfoUnavailable = QString::fromLatin1(kMsgSysInfoUnavailable);
 
 QPointer<frmAbout> frmAbout::s_open;
@@ -65,8 +62,8 @@ frmAbout::frmAbout()
       m_lblDate(new QLabel(kDateLine, this)),
       m_Line1{new QFrame(this), new QFrame(this)},
       m_lblDisclaimer(new QLabel(kDisclaimer, this)),
-      m_cmdOK(new QPushButton(utf8(AboutLayout().at("cmdOK").caption), this)),
-      m_cmdSysInfo(new QPushButton(utf8(AboutLayout().at("cmdSysInfo").caption), this)) {
+      m_cmdOK(new QPushButton(Utf8Text(AboutLayout().at("cmdOK").caption), this)),
+      m_cmdSysInfo(new QPushButton(Utf8Text(AboutLayout().at("cmdSysInfo").caption), this)) {
     s_open = this;
     setObjectName(QStringLiteral("frmAbout"));
     KeepCloseBoxOnly(*this);
@@ -126,7 +123,7 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::Form_Load() {
     const QString title = QString::fromLatin1(kTitle);
-    setWindowTitle(utf8(AboutLayout().title));
+    setWindowTitle(Utf8Text(AboutLayout().title));
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(kVersionMajor)
                               .arg(kVersionMinor)

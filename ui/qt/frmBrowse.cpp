@@ -21,10 +21,10 @@
 #include "core/PathText.h"
 #include "core/RuntimeError.h"
 #include "core/mdlMain.h"
+#include "ui/logic/Layout.h"
 #include "ui/qt/DirListBox.h"
 #include "ui/qt/FileListBox.h"
 #include "ui/qt/FileSystemText.h"
-#include "ui/logic/Layout.h"
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/TitleBarButtons.h"
 #include "ui/qt/WindowLayout.h"
@@ -32,7 +32,6 @@
 namespace orvalen::ui {
 
 namespace {
-QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 constexpr int kMountPointRole = Qt::UserRole;
 
 // The drive list keeps its fixed width, and a share's mount point is long
@@ -62,7 +61,7 @@ frmBrowse::frmBrowse(mdlMain& shared, PathFields& fields, std::unique_ptr<platfo
       m_logic(shared, *this, *m_volumes, fields) {
     setObjectName(QStringLiteral("frmBrowse"));
     KeepCloseBoxOnly(*this);
-    setWindowTitle(utf8(BrowseLayout().title));
+    setWindowTitle(Utf8Text(BrowseLayout().title));
     createControls();
     LayOutWindow(*this, BrowseLayout());
 
@@ -77,15 +76,15 @@ frmBrowse::~frmBrowse() = default;
 
 void frmBrowse::createControls() {
     const auto label = [this](std::string_view name) {
-        auto* made = new QLabel(utf8(BrowseLayout().at(name).caption), this);
-        made->setObjectName(utf8(name));
+        auto* made = new QLabel(Utf8Text(BrowseLayout().at(name).caption), this);
+        made->setObjectName(Utf8Text(name));
         return made;
     };
     const auto button = [this](std::string_view name) {
         const ControlBox& box = BrowseLayout().at(name);
-        auto* made = new QPushButton(utf8(box.caption), this);
-        made->setObjectName(utf8(name));
-        made->setToolTip(utf8(box.tip));
+        auto* made = new QPushButton(Utf8Text(box.caption), this);
+        made->setObjectName(Utf8Text(name));
+        made->setToolTip(Utf8Text(box.tip));
         return made;
     };
     m_Label1 = label("Label1");

@@ -5,22 +5,19 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/qt/AppIcon.h"
-#include "ui/qt/DesignColours.h"
 #include "ui/logic/Layout.h"
 #include "ui/logic/WindowTexts.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/DesignColours.h"
+#include "ui/qt/FileSystemText.h"
 #include "ui/qt/TitleBarButtons.h"
 #include "ui/qt/WindowLayout.h"
 
 namespace orvalen::ui {
 
-namespace {
-QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
-
-const QString frmInstructions::kTextA = utf8(kInstructionsA);
-const QString frmInstructions::kTextB = utf8(kInstructionsB);
-const QString frmInstructions::kMakerName = utf8(ui::kMakerName);
+const QString frmInstructions::kTextA = Utf8Text(kInstructionsA);
+const QString frmInstructions::kTextB = Utf8Text(kInstructionsB);
+const QString frmInstructions::kMakerName = Utf8Text(ui::kMakerName);
 
 QPointer<frmInstructions> frmInstructions::s_open;
 
@@ -71,7 +68,7 @@ frmInstructions::frmInstructions(QWidget* mainWindow)
     s_open = this;
     setObjectName(QStringLiteral("frmInstructions"));
     KeepCloseBoxOnly(*this);
-    setWindowTitle(utf8(InstructionsLayout().title));
+    setWindowTitle(Utf8Text(InstructionsLayout().title));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     // No owner, yet nothing else in the program takes input while it is open.

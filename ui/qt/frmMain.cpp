@@ -41,15 +41,14 @@ namespace {
 
 const QString kTitleText = QString::fromLatin1(kTitle);
 
-QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 const ControlBox& box(std::string_view name) { return MainWindowLayout().at(name); }
 
 QPushButton* makeButton(std::string_view name, QWidget* parent) {
     const ControlBox& b = box(name);
-    auto* button = new QPushButton(utf8(b.caption), parent);
-    button->setObjectName(utf8(name));
-    button->setToolTip(utf8(b.tip));
+    auto* button = new QPushButton(Utf8Text(b.caption), parent);
+    button->setObjectName(Utf8Text(name));
+    button->setToolTip(Utf8Text(b.tip));
     button->setAccessibleName(button->text());
     button->setAccessibleDescription(button->toolTip());
     // Enter is dealt with by the window, as a dialog would.
@@ -58,8 +57,8 @@ QPushButton* makeButton(std::string_view name, QWidget* parent) {
 }
 
 QLabel* makeLabel(std::string_view name, QWidget* parent) {
-    auto* label = new QLabel(utf8(box(name).caption), parent);
-    label->setObjectName(utf8(name));
+    auto* label = new QLabel(Utf8Text(box(name).caption), parent);
+    label->setObjectName(Utf8Text(name));
     label->setTextFormat(Qt::PlainText);
     label->setAccessibleName(label->text());
     return label;
@@ -72,33 +71,11 @@ QGroupBox* makeFrame(const QString& name, const QString& accessibleName, QWidget
     return frame;
 }
 
-QListView* makeList(const QString& name, const QString& accessibleName, int column,
-                    ItemListModel* model, QWidget* parent) {
-    auto* list = new QListView(parent);
-    list->setObjectName(name);
-    list->setModel(model);
-    list->setModelColumn(column);
-    list->setSelectionModel(model->selectionModel());
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Paths are long and the boxes narrow: the end of a path, its name, is
-    // what tells the rows apart, so a long path loses its start, and the rows
-    // keep the box's width instead of scrolling sideways past the name.
-    list->setTextElideMode(Qt::ElideLeft);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setWordWrap(false);
-    list->setUniformItemSizes(true);
-    list->setAccessibleName(accessibleName);
-    return list;
-}
-
 }  // namespace
 
 frmMain::frmMain(mdlMain& shared, QWidget* parent,
                  BrowseLauncher::VolumeSourceFactory makeVolumes)
     : QMainWindow(parent, CloseBoxOnlyFlags(Qt::Window)),
-      m_shared(shared),
       m_model(new ItemListModel(shared.Items, this)),
       m_prompt(this),
       m_timer(this, kInitialIntervalMs),
@@ -136,16 +113,16 @@ void frmMain::buildMenu() {
     std::map<std::string_view, QMenu*> menus;
     for (const MenuEntry& entry : kMainMenu) {
         if (entry.menu.empty()) {
-            QMenu* menu = menuBar()->addMenu(utf8(entry.caption));
-            menu->setObjectName(utf8(entry.name));
+            QMenu* menu = menuBar()->addMenu(Utf8Text(entry.caption));
+            menu->setObjectName(Utf8Text(entry.name));
             menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
             menus[entry.name] = menu;
             continue;
         }
         QMenu* menu = menus.at(entry.menu);
-        QAction* action = entry.caption == "-" ? menu->addSeparator() : menu->addAction(utf8(entry.caption));
-        action->setObjectName(utf8(entry.name));
-        if (!entry.shortcut.empty()) action->setShortcut(QKeySequence(utf8(entry.shortcut)));
+        QAction* action = entry.caption == "-" ? menu->addSeparator() : menu->addAction(Utf8Text(entry.caption));
+        action->setObjectName(Utf8Text(entry.name));
+        if (!entry.shortcut.empty()) action->setShortcut(QKeySequence(Utf8Text(entry.shortcut)));
         if (!action->isSeparator()) action->setToolTip(action->text().remove(QLatin1Char('&')));
     }
     const auto connectAction = [this](const char* name, void (frmMain::*slot)()) {
@@ -167,9 +144,9 @@ void frmMain::buildControls() {
     QGroupBox* fraMode1 = makeFrame(QStringLiteral("fraMode1"), QStringLiteral("Item list"), m_client);
     QLabel* sourceListLabel = makeLabel("lblSourceListLabel", fraMode1);
     QLabel* destinationListLabel = makeLabel("lblDestinationListLabel", fraMode1);
-    m_lstSource = makeList(QStringLiteral("lstSource"), QStringLiteral("Sources"), ItemListModel::SourceColumn,
+    m_lstSource = MakeItemListView(QStringLiteral("lstSource"), QStringLiteral("Sources"), ItemListModel::SourceColumn,
                            m_model, fraMode1);
-    QListView* lstDestination = makeList(QStringLiteral("lstDestination"), QStringLiteral("Destinations"),
+    QListView* lstDestination = MakeItemListView(QStringLiteral("lstDestination"), QStringLiteral("Destinations"),
                                          ItemListModel::DestinationColumn, m_model, fraMode1);
     sourceListLabel->setBuddy(m_lstSource);
     destinationListLabel->setBuddy(lstDestination);
@@ -192,7 +169,7 @@ void frmMain::buildControls() {
 
     QGroupBox* fraRun = makeFrame(QStringLiteral("fraRun"), QStringLiteral("Run"), m_client);
     button(MainButton::cmdStart) = makeButton("cmdStart", fraRun);
-    m_txtTimeInterval = new QLineEdit(utf8(box("txtTimeInterval").caption), fraRun);
+    m_txtTimeInterval = new QLineEdit(Utf8Text(box("txtTimeInterval").caption), fraRun);
     m_txtTimeInterval->setObjectName(QStringLiteral("txtTimeInterval"));
     button(MainButton::cmdStop) = makeButton("cmdStop", fraRun);
     makeLabel("lblIntervalLabel", fraRun)->setBuddy(m_txtTimeInterval);
@@ -270,13 +247,13 @@ void frmMain::Form_Load() {
 void frmMain::setSourcePathCaption(const QString& path) {
     m_lblSourcePath->setText(path);
     m_lblSourcePath->setAccessibleName(m_lblSourcePathLabel->text() + QLatin1Char(' ') +
-                                       (path.isEmpty() ? utf8(kNoneChosen) : ShownName(path)));
+                                       (path.isEmpty() ? Utf8Text(kNoneChosen) : ShownName(path)));
 }
 
 void frmMain::setDestinationPathCaption(const QString& path) {
     m_lblDestinationPath->setText(path);
     m_lblDestinationPath->setAccessibleName(m_lblDestinationPathLabel->text() + QLatin1Char(' ') +
-                                            (path.isEmpty() ? utf8(kNoneChosen) : ShownName(path)));
+                                            (path.isEmpty() ? Utf8Text(kNoneChosen) : ShownName(path)));
 }
 
 QString frmMain::sourcePathCaption() const { return m_lblSourcePath->text(); }

@@ -129,7 +129,6 @@ private:
     // Enter and Esc as a dialog's default and cancel buttons would have them.
     bool handleDefaultKeys(QObject* target, QKeyEvent* event);
 
-    mdlMain& m_shared;
     ItemListModel* m_model;
     MessageBoxPrompt m_prompt;
     QtRunTimer m_timer;
