@@ -34,7 +34,10 @@ public:
     }
 
     PixelSize textSize(const ControlBox& c, std::string_view shown, int wrapWidth) const override {
-        const QRect need = widget(c)->fontMetrics().boundingRect(
+        const QFontMetrics metrics = widget(c)->fontMetrics();
+        // A button draws its caption on one line of the font's height.
+        if (c.fit == Fit::Button) return {metrics.horizontalAdvance(Utf8Text(shown)), metrics.height()};
+        const QRect need = metrics.boundingRect(
             QRect(0, 0, wrapWidth > 0 ? wrapWidth : 1 << 20, 1 << 20), wrapWidth > 0 ? Qt::TextWordWrap : 0,
             Utf8Text(shown));
         return {need.width(), need.height()};
