@@ -39,6 +39,13 @@ if ! grep -q '^"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
   quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
   CHANGED=yes
 fi
+# Wine's own Tahoma, which it uses only from the prefix's font folder.
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    CHANGED=yes
+  fi
+done
 map() {
   [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ] && return 0
   ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"

@@ -88,7 +88,7 @@ frmMain::frmMain(mdlMain& shared)
       m_runner(shared, static_cast<UserPrompt&>(*this), m_run, static_cast<WindowThread&>(*this)) {
     m_runner.setBusyIndicator(this);
     buildMenu();
-    create(ORVALEN_CLASS_MAIN, Wide(kTitle), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+    create(ORVALEN_CLASS_MAIN, Wide(kTitle), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
            m_menu);
     buildControls();
     layOut();

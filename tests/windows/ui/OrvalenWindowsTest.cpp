@@ -105,8 +105,8 @@ TEST_F(OrvalenWindows, startUp_instructionsInFrontOfDisabledMainWindow_thenListM
         {IDC_cmdOK, false},           {IDC_cmdCancel, false}};
     for (const auto& [id, enabled] : states) EXPECT_EQ(AppDriver::enabled(main, id), enabled) << id;
 
-    // Help > Instructions opens it modally again; Esc closes it.
-    PostMessageW(main, WM_COMMAND, IDM_mnuHelpInstructions, 0);
+    // F1 opens it modally again; Esc closes it.
+    PostMessageW(main, WM_KEYDOWN, VK_F1, 0);
     instructions = app->waitWindow(ORVALEN_CLASS_INSTRUCTIONS);
     ASSERT_TRUE(instructions);
     EXPECT_FALSE(IsWindowEnabled(main));
@@ -153,8 +153,9 @@ TEST_F(OrvalenWindows, guardPass_restoresDeletedCopy_andAsksAboutCopyHeldOpen) {
     closeInstructions();
     addReportItem();
     SetDlgItemTextW(main, IDC_txtTimeInterval, L"0.2");
-    AppDriver::click(main, IDC_cmdStart);
-    EXPECT_EQ(AppDriver::text(main, IDC_lblStatus), orvalen::kStatusRunning);
+    // Enter in the interval box presses Start.
+    PostMessageW(GetDlgItem(main, IDC_txtTimeInterval), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return AppDriver::text(main, IDC_lblStatus) == orvalen::kStatusRunning; }));
     EXPECT_TRUE(WaitUntil([&] { return DriveTree::exists(copy); }));
     DeleteFileW(Wide(copy).c_str());
     EXPECT_TRUE(WaitUntil([&] { return DriveTree::exists(copy); }));
