@@ -13,7 +13,6 @@
 #include "core/WindowThread.h"
 #include "core/mdlMain.h"
 #include "ui/logic/MainWindowLogic.h"
-#include "ui/logic/PathFields.h"
 
 namespace orvalen::ui::win32 {
 
@@ -24,7 +23,6 @@ class frmBrowse;
 // timer, and the pass thread reaches the window through posted messages.
 class frmMain : public Win32Window,
                 private MainWindowView,
-                private PathFields,
                 private UserPrompt,
                 private RunView,
                 private RunTimer,
@@ -55,7 +53,7 @@ private:
     void setButtonEnabled(MainButton button, bool enabled) override;
     std::string sourcePath() const override { return m_sourcePath; }
     std::string destinationPath() const override { return m_destinationPath; }
-    // Also PathFields: what the browse dialog writes.
+    // PathFields: also what the browse dialog writes.
     void setSourcePath(const std::string& path) override;
     void setDestinationPath(const std::string& path) override;
     int rowCount() const override { return m_shared.Items.count(); }
