@@ -143,7 +143,8 @@ HWND Win32Window::control(std::string_view name) const {
     return it == m_controls.end() ? nullptr : it->second.hwnd;
 }
 
-void Win32Window::create(const wchar_t* className, const std::wstring& title, DWORD style, HMENU menu) {
+void Win32Window::create(const wchar_t* className, const std::wstring& title, DWORD style, DWORD exStyle,
+                         HMENU menu) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (!GetClassInfoExW(instance, className, &wc)) {
@@ -157,7 +158,7 @@ void Win32Window::create(const wchar_t* className, const std::wstring& title, DW
         wc.lpszClassName = className;
         RegisterClassExW(&wc);
     }
-    m_hwnd = CreateWindowExW(WS_EX_DLGMODALFRAME, className, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+    m_hwnd = CreateWindowExW(exStyle, className, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                              100, 100, nullptr, menu, instance, this);
     if (!m_hwnd) return;
     OurWindows().insert(m_hwnd);
@@ -259,6 +260,19 @@ LRESULT Win32Window::proc(UINT message, WPARAM wParam, LPARAM lParam) {
         layOut();
         return 0;
     }
+    case WM_ACTIVATE:
+        // As a dialog does: the control that had the focus gets it back, at
+        // first the first of the tab chain that is enabled.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_hwnd, focus)) m_lastFocus = focus;
+        } else {
+            HWND focus = m_lastFocus && IsWindow(m_lastFocus) && IsWindowEnabled(m_lastFocus)
+                             ? m_lastFocus
+                             : GetNextDlgTabItem(m_hwnd, nullptr, FALSE);
+            if (focus) SetFocus(focus);
+        }
+        return 0;
     case WM_CTLCOLORSTATIC:
         // Labels on the window's face, not on white.
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);

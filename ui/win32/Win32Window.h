@@ -45,7 +45,8 @@ protected:
     explicit Win32Window(const WindowLayout& layout) : m_layout(layout) {}
 
     // Registers `className` once and makes the window, hidden, with a fixed border.
-    void create(const wchar_t* className, const std::wstring& title, DWORD style, HMENU menu = nullptr);
+    void create(const wchar_t* className, const std::wstring& title, DWORD style, DWORD exStyle,
+                HMENU menu = nullptr);
     HWND addControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style,
                     int id, DWORD exStyle = 0, FontSpec font = {});
     // Fits the scale to the texts and places every control; the first call
@@ -73,6 +74,7 @@ private:
 
     const WindowLayout& m_layout;
     HWND m_hwnd = nullptr;
+    HWND m_lastFocus = nullptr;  // the control to give the focus back to on activation
     int m_dpi = 96;
     bool m_placed = false;
     struct Control {

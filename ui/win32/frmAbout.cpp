@@ -33,7 +33,7 @@ void frmAbout::Discard() {
 }
 
 frmAbout::frmAbout() : Win32Window(AboutLayout()) {
-    create(ORVALEN_CLASS_ABOUT, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    create(ORVALEN_CLASS_ABOUT, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
     const WindowLayout& layout = AboutLayout();
     // The tab chain: OK, then System Info...
     addControl("cmdOK", L"BUTTON", layout.at("cmdOK").caption, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_About_cmdOK);
@@ -52,7 +52,6 @@ frmAbout::frmAbout() : Win32Window(AboutLayout()) {
     Form_Load();
     // The labels sized to their text are placed once Load gave them their text.
     layOut();
-    SetFocus(control("cmdOK"));
 }
 
 void frmAbout::Form_Load() {

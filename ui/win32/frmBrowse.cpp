@@ -41,7 +41,7 @@ frmBrowse::frmBrowse(mdlMain& shared, PathFields& fields, std::unique_ptr<platfo
     : Win32Window(BrowseLayout()),
       m_volumes(std::move(volumes)),
       m_logic(shared, static_cast<BrowseView&>(*this), *m_volumes, fields) {
-    create(ORVALEN_CLASS_BROWSE, Wide(BrowseLayout().title), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    create(ORVALEN_CLASS_BROWSE, Wide(BrowseLayout().title), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
     const WindowLayout& layout = BrowseLayout();
     // Created in the order of the tab chain, the labels after.
     addControl("cmdSelect", L"BUTTON", layout.at("cmdSelect").caption, WS_TABSTOP | BS_DEFPUSHBUTTON,
@@ -84,7 +84,6 @@ void frmBrowse::ShowModal() {
         m_logic.Form_Activate();
         ShowWindow(hwnd(), SW_SHOW);
         SetForegroundWindow(hwnd());
-        SetFocus(control("cmdSelect"));
         RunModalLoop(m_done);
     }
     // The windows below take input again before this one goes, so one of

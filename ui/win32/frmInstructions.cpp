@@ -28,7 +28,6 @@ void frmInstructions::ShowModal(HWND mainWindow) {
         const ModalScope modal(window.hwnd());
         ShowWindow(window.hwnd(), SW_SHOW);
         SetForegroundWindow(window.hwnd());
-        SetFocus(window.control("cmdClose"));
         RunModalLoop(window.m_closed);
     }
     s_open = nullptr;
@@ -36,7 +35,7 @@ void frmInstructions::ShowModal(HWND mainWindow) {
 
 frmInstructions::frmInstructions(HWND mainWindow) : Win32Window(InstructionsLayout()), m_mainWindow(mainWindow) {
     const WindowLayout& layout = InstructionsLayout();
-    create(ORVALEN_CLASS_INSTRUCTIONS, Wide(layout.title), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    create(ORVALEN_CLASS_INSTRUCTIONS, Wide(layout.title), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
     addControl("cmdClose", L"BUTTON", layout.at("cmdClose").caption, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_cmdClose);
     addControl("lblInstructionsLabel", L"STATIC", layout.at("lblInstructionsLabel").caption, SS_LEFT | SS_NOPREFIX,
                IDC_lblInstructionsLabel, 0, FontSpec{12, 1, true});

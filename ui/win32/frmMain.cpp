@@ -88,8 +88,7 @@ frmMain::frmMain(mdlMain& shared)
       m_runner(shared, static_cast<UserPrompt&>(*this), m_run, static_cast<WindowThread&>(*this)) {
     m_runner.setBusyIndicator(this);
     buildMenu();
-    create(ORVALEN_CLASS_MAIN, Wide(kTitle), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-           m_menu);
+    create(ORVALEN_CLASS_MAIN, Wide(kTitle), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, m_menu);
     buildControls();
     layOut();
     // The initial state is list mode with an empty list.

@@ -94,6 +94,13 @@ TEST_F(OrvalenWindows, startUp_instructionsInFrontOfDisabledMainWindow_thenListM
     EXPECT_EQ(AppDriver::text(instructions, IDC_Instructions_Label1), ui::kInstructionsB);
     closeInstructions();
     EXPECT_TRUE(IsWindowEnabled(main));
+    // The first of the tab chain that is enabled has the focus.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(WaitUntil([&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread) &&
+               thread.hwndFocus == GetDlgItem(main, IDC_lstSource);
+    }));
 
     EXPECT_EQ(AppDriver::text(main), "Orvalen");
     EXPECT_EQ(AppDriver::text(main, IDC_txtTimeInterval), "5");
