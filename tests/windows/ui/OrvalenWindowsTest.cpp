@@ -140,6 +140,16 @@ TEST_F(OrvalenWindows, entryEditor_warnsOfWhatIsMissing_andTakesPathsFromBrowseD
     expectWarning(main, IDC_cmdOK, ui::kMsgNoDestination);
     dialog = browse(IDC_cmdBrowseDestination, "D:", {"UiShare"});
     EXPECT_FALSE(AppDriver::enabled(dialog, IDC_File1));
+    // A drive whose device is gone: Retry asks again, Cancel leaves the folder list where it was.
+    HWND drives = GetDlgItem(dialog, IDC_Drive1);
+    EXPECT_TRUE(AppDriver::choose(dialog, IDC_Drive1, "E:", -1));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_Drive1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drives));
+    for (const int answer : {IDRETRY, IDCANCEL}) {
+        const AppDriver::Box box = app->waitMessageBox();
+        EXPECT_EQ(box.text, ui::kMsgDriveNotReady);
+        AppDriver::answer(box, answer);
+    }
+    EXPECT_EQ(AppDriver::rows(GetDlgItem(dialog, IDC_Dir1)), (std::vector<std::string>{"D:\\", "UiShare"}));
     select(dialog);
     EXPECT_EQ(AppDriver::text(main, IDC_lblDestinationPath), "D:\\UiShare\\");
 
