@@ -167,9 +167,9 @@ void frmMain::buildControls() {
     label("lblSourceListLabel", IDC_lblSourceListLabel);
     label("lblDestinationListLabel", IDC_lblDestinationListLabel);
     label("lblSourcePathLabel", IDC_lblSourcePathLabel);
-    label("lblSourcePath", IDC_lblSourcePath, SS_EDITCONTROL);
+    label("lblSourcePath", IDC_lblSourcePath, SS_OWNERDRAW);
     label("lblDestinationPathLabel", IDC_lblDestinationPathLabel);
-    label("lblDestinationPath", IDC_lblDestinationPath, SS_EDITCONTROL);
+    label("lblDestinationPath", IDC_lblDestinationPath, SS_OWNERDRAW);
     label("lblIntervalLabel", IDC_lblIntervalLabel);
     label("lblStatusLabel", IDC_lblStatusLabel);
     label("lblStatus", IDC_lblStatus);
@@ -199,6 +199,12 @@ LRESULT frmMain::proc(UINT message, WPARAM wParam, LPARAM lParam) {
         (*call)();
         return 0;
     }
+    case WM_DRAWITEM:
+        if (wParam == IDC_lblSourcePath || wParam == IDC_lblDestinationPath) {
+            drawPath(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
     case WM_SETCURSOR:
         if (m_busy && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -255,6 +261,36 @@ void frmMain::command(int id, int code, HWND) {
     }
 }
 
+void frmMain::drawPath(const DRAWITEMSTRUCT& item) const {
+    constexpr UINT kFlags = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+    const std::wstring path = Wide(item.CtlID == IDC_lblSourcePath ? m_sourcePath : m_destinationPath);
+    RECT area = item.rcItem;
+    const auto fits = [&](const std::wstring& text) {
+        RECT need{0, 0, area.right - area.left, 0};
+        DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &need, kFlags | DT_CALCRECT);
+        return need.bottom <= area.bottom - area.top;
+    };
+    // A path too long for its two lines is shortened in the middle: its start
+    // tells the place, its end the item.
+    const auto shortened = [&](std::size_t keep) {
+        return path.substr(0, keep / 2) + L"\u2026" + path.substr(path.size() - (keep - keep / 2));
+    };
+    std::wstring shown = path;
+    if (!fits(path)) {
+        std::size_t low = 0;
+        std::size_t high = path.size();
+        while (low + 1 < high) {
+            const std::size_t mid = (low + high) / 2;
+            (fits(shortened(mid)) ? low : high) = mid;
+        }
+        shown = shortened(low);
+    }
+    FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area, kFlags);
+}
+
 void frmMain::listSelectionChanged(HWND list) {
     // The two boxes are one list: a row selected in either is selected in both.
     m_shared.Items.setSelectedRow(static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
@@ -287,11 +323,13 @@ void frmMain::setButtonEnabled(MainButton button, bool enabled) {
 void frmMain::setSourcePath(const std::string& path) {
     m_sourcePath = path;
     setText("lblSourcePath", path);
+    InvalidateRect(control("lblSourcePath"), nullptr, TRUE);
 }
 
 void frmMain::setDestinationPath(const std::string& path) {
     m_destinationPath = path;
     setText("lblDestinationPath", path);
+    InvalidateRect(control("lblDestinationPath"), nullptr, TRUE);
 }
 
 bool frmMain::appendItem(const std::string& source, const std::string& destination, bool isFile) {

@@ -47,6 +47,7 @@ private:
     void buildMenu();
     void buildControls();
     void listSelectionChanged(HWND list);
+    void drawPath(const DRAWITEMSTRUCT& item) const;
     void mnuFileExit_Click();
 
     // MainWindowView
