@@ -115,18 +115,18 @@ private:
 
 }  // namespace
 
-HFONT CreateMessageFont(int dpi, const FontSpec& spec) {
+HFONT CreateMessageFont(int dpi, const ControlFont& font) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
         metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, 96);
     }
-    LOGFONTW font = metrics.lfMessageFont;
-    if (spec.points > 0) font.lfHeight = -static_cast<LONG>(std::lround(spec.points * dpi / 72.0));
-    else font.lfHeight = static_cast<LONG>(std::lround(font.lfHeight * spec.factor));
-    if (spec.bold) font.lfWeight = FW_BOLD;
-    return CreateFontIndirectW(&font);
+    LOGFONTW made = metrics.lfMessageFont;
+    if (font.points > 0) made.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
+    else made.lfHeight = static_cast<LONG>(std::lround(made.lfHeight * font.factor));
+    if (font.bold) made.lfWeight = FW_BOLD;
+    return CreateFontIndirectW(&made);
 }
 
 Win32Window::~Win32Window() {
@@ -167,7 +167,7 @@ void Win32Window::create(const wchar_t* className, const std::wstring& title, DW
 }
 
 HWND Win32Window::addControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style,
-                             int id, DWORD exStyle, FontSpec font) {
+                             int id, DWORD exStyle, ControlFont font) {
     HWND hwnd = CreateWindowExW(exStyle, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
                                 m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                 nullptr);

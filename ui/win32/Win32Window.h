@@ -19,7 +19,7 @@
 namespace orvalen::ui::win32 {
 
 // A font of its own for one control, relative to the system's message font.
-struct FontSpec {
+struct ControlFont {
     double points = 0;  // > 0: this size; 0: the message font's
     double factor = 1;  // applied to the message font's size when points is 0
     bool bold = false;
@@ -48,7 +48,7 @@ protected:
     void create(const wchar_t* className, const std::wstring& title, DWORD style, DWORD exStyle,
                 HMENU menu = nullptr);
     HWND addControl(std::string_view name, const wchar_t* className, std::string_view text, DWORD style,
-                    int id, DWORD exStyle = 0, FontSpec font = {});
+                    int id, DWORD exStyle = 0, ControlFont font = {});
     // Fits the scale to the texts and places every control; the first call
     // centres the window on its monitor.
     void layOut();
@@ -79,14 +79,14 @@ private:
     bool m_placed = false;
     struct Control {
         HWND hwnd;
-        FontSpec font;
+        ControlFont font;
     };
     std::map<std::string, Control, std::less<>> m_controls;
     std::vector<HFONT> m_fonts;
 };
 
-// The system's message font at `dpi`, scaled and weighted as `spec` asks.
-HFONT CreateMessageFont(int dpi, const FontSpec& spec);
+// The system's message font at `dpi`, scaled and weighted as `font` asks.
+HFONT CreateMessageFont(int dpi, const ControlFont& font);
 
 // A message box over `owner`, titled with the program's title; the text is UTF-8.
 MessageBox::Answer ShowMessage(HWND owner, const MessageBox& box);

@@ -43,7 +43,7 @@ frmAbout::frmAbout() : Win32Window(AboutLayout()) {
     m_picture = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ORVALEN), IMAGE_ICON, 80, 80, 0));
     SendMessageW(picture, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_picture));
-    addControl("lblTitle", L"STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_lblTitle, 0, FontSpec{0, 1.25, true});
+    addControl("lblTitle", L"STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_lblTitle, 0, ControlFont{0, 1.25, true});
     addControl("lblVersion", L"STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_lblVersion);
     addControl("lblByMe", L"STATIC", kMakerName, SS_LEFT | SS_NOPREFIX, IDC_About_lblByMe);
     addControl("lblDate", L"STATIC", kDateLine, SS_LEFT | SS_NOPREFIX, IDC_lblDate);

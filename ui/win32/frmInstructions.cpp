@@ -38,11 +38,11 @@ frmInstructions::frmInstructions(HWND mainWindow) : Win32Window(InstructionsLayo
     create(ORVALEN_CLASS_INSTRUCTIONS, Wide(layout.title), WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
     addControl("cmdClose", L"BUTTON", layout.at("cmdClose").caption, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_cmdClose);
     addControl("lblInstructionsLabel", L"STATIC", layout.at("lblInstructionsLabel").caption, SS_LEFT | SS_NOPREFIX,
-               IDC_lblInstructionsLabel, 0, FontSpec{12, 1, true});
+               IDC_lblInstructionsLabel, 0, ControlFont{12, 1, true});
     addControl("lblInstructions", L"STATIC", kInstructionsA, SS_LEFT | SS_NOPREFIX, IDC_lblInstructions);
     addControl("Label1", L"STATIC", kInstructionsB, SS_LEFT | SS_NOPREFIX, IDC_Instructions_Label1);
     addControl("lblByMe", L"STATIC", kMakerName, SS_CENTER | SS_NOPREFIX, IDC_Instructions_lblByMe, 0,
-               FontSpec{17.25, 1, false});
+               ControlFont{17.25, 1, false});
     addControl("frmByMe", L"BUTTON", layout.at("frmByMe").caption, BS_GROUPBOX, IDC_frmByMe);
     layOut();
 }
