@@ -112,6 +112,29 @@ TEST_F(OrvalenWindows, startUp_instructionsInFrontOfDisabledMainWindow_thenListM
         {IDC_cmdOK, false},           {IDC_cmdCancel, false}};
     for (const auto& [id, enabled] : states) EXPECT_EQ(AppDriver::enabled(main, id), enabled) << id;
 
+    // Each frame surrounds its controls, and the client area holds the frames.
+    const std::pair<int, std::vector<int>> frames[] = {
+        {IDC_fraMode1, {IDC_lblSourceListLabel, IDC_lstSource, IDC_lstDestination, IDC_cmdAddFile, IDC_cmdDeleteItem}},
+        {IDC_fraMode2, {IDC_lblSourcePath, IDC_cmdBrowseDestination, IDC_lblDestinationPath, IDC_cmdCancel}},
+        {IDC_fraRun, {IDC_txtTimeInterval, IDC_lblStatus, IDC_cmdStart, IDC_cmdStop}}};
+    RECT client{};
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const auto inside = [](const RECT& inner, const RECT& outer) {
+        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+               inner.bottom <= outer.bottom && inner.right > inner.left && inner.bottom > inner.top;
+    };
+    for (const auto& [frame, controls] : frames) {
+        RECT outer{};
+        GetWindowRect(GetDlgItem(main, frame), &outer);
+        EXPECT_TRUE(inside(outer, client)) << frame;
+        for (const int id : controls) {
+            RECT inner{};
+            GetWindowRect(GetDlgItem(main, id), &inner);
+            EXPECT_TRUE(inside(inner, outer)) << id;
+        }
+    }
+
     // F1 opens it modally again; Esc closes it.
     PostMessageW(main, WM_KEYDOWN, VK_F1, 0);
     instructions = app->waitWindow(ORVALEN_CLASS_INSTRUCTIONS);
