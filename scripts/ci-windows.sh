@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds core/, platform/ and their tests for Windows with mingw-w64 and runs
+# Builds core/, platform/, orvalen.exe and their tests for Windows with mingw-w64 and runs
 # them under Wine, in a private Wine prefix inside the build folder.
 source "$(dirname "$0")/common.sh"
 install_missing "${WINDOWS_PACKAGES[@]}"

@@ -6,6 +6,7 @@
 #   E:         a drive letter whose device is gone (no medium, lost share)
 #   G:         a full disk: a 64 KiB tmpfs (mounting needs root, as in CI)
 #   Q:         no drive at all
+# and Wine's null graphics driver, for the windows of orvalen.exe.
 # Usage: wine-fixtures.sh DRIVES PROBE_EXE   (everything)
 #        wine-fixtures.sh DRIVES --drives    (prefix and drives only)
 #        wine-fixtures.sh DRIVES --unmount   (after the tests)
@@ -32,6 +33,19 @@ fi
 # Wine reads the drive letters when its server starts; a server that runs
 # already is restarted when they change.
 CHANGED=no
+# Windows without a display: Wine's null graphics driver creates, lays out
+# and messages them with no X server.
+if ! grep -q '^"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  CHANGED=yes
+fi
+# Wine's own Tahoma, which it uses only from the prefix's font folder.
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    CHANGED=yes
+  fi
+done
 map() {
   [ "$(readlink "$WINEPREFIX/dosdevices/$1" 2>/dev/null)" = "$2" ] && return 0
   ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"
