@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds core/, platform/, orvalen.exe and their tests for Windows with mingw-w64 and runs
-# them under Wine, in a private Wine prefix inside the build folder.
+# Builds core/, platform/, orvalen.exe, its installer and their tests for
+# Windows with mingw-w64 and NSIS and runs the tests under Wine, in a
+# private Wine prefix inside the build folder.
 source "$(dirname "$0")/common.sh"
 install_missing "${WINDOWS_PACKAGES[@]}"
 
-WINBUILD="${ORVALEN_WINDOWS_BUILD_DIR:-$BUILD-windows}"
-cmake -S "$ROOT" -B "$WINBUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-  -DORVALEN_BUILD_UI=OFF -DORVALEN_BUILD_BENCH=OFF
+configure_windows
 cmake --build "$WINBUILD" -j "$(nproc)"
 
 export WINEPREFIX="$WINBUILD/wineprefix" WINEDEBUG=-all

@@ -19,8 +19,9 @@ TEST_PACKAGES+=(gvfs-daemons gvfs-backends gvfs-fuse)
 # client; an SFTP server and sshfs.
 SHARE_TEST_PACKAGES=(samba smbclient smbnetfs gvfs-daemons gvfs-backends gvfs-fuse kio-fuse kio-extras
                      openssh-server sshfs)
-# The Windows build (scripts/ci-windows.sh): cross compiler and Wine.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
+# The Windows build (scripts/ci-windows.sh, scripts/windows-installer.sh):
+# cross compiler, Wine, and NSIS for the installer.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
 # The fuzzing build (scripts/ci-hardening.sh): Debian's clang and its libFuzzer.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
@@ -76,6 +77,14 @@ install_missing() {
       fi
     done
   fi
+}
+
+# The Windows build, shared by its tests and the installer.
+WINBUILD="${ORVALEN_WINDOWS_BUILD_DIR:-$BUILD-windows}"
+configure_windows() {
+  cmake -S "$ROOT" -B "$WINBUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DORVALEN_BUILD_UI=OFF -DORVALEN_BUILD_BENCH=OFF "$@"
 }
 
 build() {
