@@ -2,7 +2,8 @@
 ; The Windows installer: one program for every user of the machine, in
 ; Program Files, with a Start-menu shortcut and an Add/Remove Programs entry.
 ; Built by the windows_installer target of the Windows build:
-;   makensis -DVERSION=1.0.0 -DPROGRAM=orvalen.exe -DLICENSE=LICENSE -DOUTFILE=setup.exe orvalen.nsi
+;   makensis -DVERSION=1.0.0 -DPROGRAM=orvalen.exe -DLICENSE=LICENSE -DOUTFILE=setup.exe
+;            [-DICON=orvalen.ico] orvalen.nsi
 
 !ifndef VERSION | PROGRAM | LICENSE | OUTFILE
   !error "Define VERSION, PROGRAM, LICENSE and OUTFILE"
@@ -31,6 +32,10 @@ VIAddVersionKey CompanyName "Orvalen Team"
 VIAddVersionKey LegalCopyright "Copyright (C) 2024 the Orvalen Team, GPL-3.0-or-later"
 
 !include "MUI2.nsh"
+!ifdef ICON
+  !define MUI_ICON "${ICON}"
+  !define MUI_UNICON "${ICON}"
+!endif
 !define MUI_FINISHPAGE_RUN "$INSTDIR\orvalen.exe"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
