@@ -4,6 +4,9 @@
 //   wait TITLE | gone TITLE        until a visible top-level window with that title is there / is not
 //   rect TITLE                     prints its frame as WIDTHxHEIGHT+LEFT+TOP (for ImageMagick's -crop)
 //   click TITLE CAPTION [N]        clicks its N-th (from 1) button with that caption, "&" left out
+//   choose TITLE CLASS N TEXT      highlights the row starting with TEXT (any case) in its N-th
+//                                  ComboBox or ListBox and tells the window, as the control would
+//   open TITLE CLASS N TEXT        the same, reported as a double-click (a folder list opens the row)
 //   keys TITLE KEY...              brings it to the front and presses keys: Tab, shift+Tab, Return,
 //                                  space, Escape, F1, alt+LETTER, or text:LETTERS
 // Exits 1, saying why, when a window or control is not there within 15 s.
@@ -70,27 +73,58 @@ HWND needTop(const std::wstring& title) {
     return window;
 }
 
-HWND findButton(HWND top, const std::wstring& caption, int index) {
+// The N-th (from 1) visible child of that class, in creation order.
+HWND findChild(HWND top, const std::wstring& kind, int index) {
     struct Search {
-        const std::wstring* caption;
+        const std::wstring* kind;
         int left;
         HWND found;
-    } search{&caption, index, nullptr};
+    } search{&kind, index, nullptr};
     ::EnumChildWindows(
         top,
         [](HWND child, LPARAM data) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(data);
             wchar_t kind[32] = {};
             ::GetClassNameW(child, kind, 32);
-            if (lstrcmpiW(kind, L"Button") == 0 && ::IsWindowVisible(child) && plain(textOf(child)) == *s.caption &&
-                --s.left == 0) {
+            if (lstrcmpiW(kind, s.kind->c_str()) == 0 && ::IsWindowVisible(child) && --s.left == 0) {
                 s.found = child;
                 return FALSE;
             }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found && ::IsWindowEnabled(search.found) ? search.found : nullptr;
+    return search.found;
+}
+
+// Highlights the first row that starts with `start` and sends the window
+// the notification the control sends when a user does that.
+bool chooseRow(HWND top, HWND list, const std::wstring& start, bool open) {
+    wchar_t kind[32] = {};
+    ::GetClassNameW(list, kind, 32);
+    const bool isCombo = lstrcmpiW(kind, L"ComboBox") == 0;
+    const LRESULT count = ::SendMessageW(list, isCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+        wchar_t text[512] = {};
+        const LRESULT length = ::SendMessageW(list, isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, row, 0);
+        if (length < 0 || length >= 512) continue;
+        ::SendMessageW(list, isCombo ? CB_GETLBTEXT : LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+        if (_wcsnicmp(text, start.c_str(), start.size()) != 0) continue;
+        ::SendMessageW(list, isCombo ? CB_SETCURSEL : LB_SETCURSEL, row, 0);
+        const int id = ::GetDlgCtrlID(list);
+        const WORD code = isCombo ? CBN_SELCHANGE : open ? LBN_DBLCLK : LBN_SELCHANGE;
+        ::SendMessageW(top, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(list));
+        return true;
+    }
+    return false;
+}
+
+// The N-th (from 1) button with that caption, once it is enabled.
+HWND findButton(HWND top, const std::wstring& caption, int index) {
+    for (int i = 1; HWND button = findChild(top, L"Button", i); ++i) {
+        if (plain(textOf(button)) == caption && --index == 0)
+            return ::IsWindowEnabled(button) ? button : nullptr;
+    }
+    return nullptr;
 }
 
 void press(WORD key, bool up) {
@@ -142,7 +176,8 @@ bool sendKey(const std::wstring& name) {
 }
 
 int usage() {
-    std::fwprintf(stderr, L"usage: wait|gone|rect TITLE; click TITLE CAPTION [N]; keys TITLE KEY...\n");
+    std::fwprintf(stderr, L"usage: wait|gone|rect TITLE; click TITLE CAPTION [N]; choose|open TITLE CLASS N TEXT; "
+                          L"keys TITLE KEY...\n");
     return 2;
 }
 
@@ -174,6 +209,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         // Posted: the click may open a modal window, which would hold a sent one.
         ::PostMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if ((step == L"choose" || step == L"open") && argc >= 6) {
+        HWND list = waitFor([&] { return findChild(top, argv[3], _wtoi(argv[4])); });
+        if (!list || !chooseRow(top, list, argv[5], step == L"open")) {
+            std::fwprintf(stderr, L"no row \"%ls\" in %ls %ls of \"%ls\"\n", argv[5], argv[3], argv[4], title.c_str());
+            return 1;
+        }
         return 0;
     }
     if (step == L"keys") {

@@ -83,25 +83,28 @@ step click Instructions Close
 step gone Instructions
 step wait Orvalen
 
-# In the browse dialog, Tab goes Select, Cancel, drive, folders, files, as
-# on Linux. Each pick chooses the drive by its letter, then opens its
-# folders from the top of the folder list down; typed letters pick the
-# list entry that starts with them.
+# In the browse dialog each pick chooses the drive, opens its root (the
+# first row: the open folder's ancestors head the list), then each folder
+# below it, then chooses the file, if any, and presses Select. Rows
+# are chosen as a mouse would, by message: Wine's list boxes find a typed
+# name by its first letter only.
 BROWSE='Select File/Folder'
-pick_file() {  # DRIVE FOLDER... FILE
+in_browse() {  # DRIVE FOLDER...: the drive, then each folder opened in turn
   step wait "$BROWSE"
-  local keys=(Tab Tab "text:$1" Tab)
+  step choose "$BROWSE" ComboBox 1 "$1:"
+  step open "$BROWSE" ListBox 1 "$1:"
   shift
-  while [ $# -gt 1 ]; do keys+=("text:$1" Return); shift; done
-  step keys "$BROWSE" "${keys[@]}" Tab "text:$1" Tab space
+  for name in "$@"; do step open "$BROWSE" ListBox 1 "$name"; done
+}
+pick_folder() {  # DRIVE FOLDER...
+  in_browse "$@"
+  step click "$BROWSE" Select
   step gone "$BROWSE"
 }
-pick_folder() {  # DRIVE FOLDER...: opens each in turn, then Select
-  step wait "$BROWSE"
-  local keys=(Tab Tab "text:$1" Tab)
-  shift
-  for name in "$@"; do keys+=("text:$name" Return); done
-  step keys "$BROWSE" "${keys[@]}" shift+Tab shift+Tab shift+Tab space
+pick_file() {  # DRIVE FOLDER... FILE
+  in_browse "${@:1:$#-1}"
+  step choose "$BROWSE" ListBox 2 "${!#}"
+  step click "$BROWSE" Select
   step gone "$BROWSE"
 }
 source_browse() { step click Orvalen Browse... 1; }
