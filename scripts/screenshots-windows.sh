@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes the README's Windows pictures from the Windows build's orvalen.exe
-# (or ORVALEN_EXE) under Wine on Xvfb: the Instructions, the main window
+# Takes the README's Windows pictures of orvalen.exe as users get it (the
+# Windows build's installer, run silently; or the exe ORVALEN_EXE names)
+# under Wine on Xvfb: the Instructions, the main window
 # holding three items, the browse dialog and the About box, each opened as a
 # user would, through scripts/WineWindowDriver.cpp. Writes docs/windows-*.png,
 # or into ORVALEN_SCREENSHOT_DIR.
@@ -12,8 +13,15 @@
 source "$(dirname "$0")/common.sh"
 install_missing "${WINDOWS_PACKAGES[@]}" xvfb imagemagick fonts-wine
 
-EXE="${ORVALEN_EXE:-$(find "$WINBUILD" -name orvalen.exe -not -path '*/wineprefix*' -print -quit 2>/dev/null)}"
-[ -f "${EXE:-}" ] || { echo "No orvalen.exe: build it first (scripts/windows-installer.sh), or set ORVALEN_EXE." >&2; exit 1; }
+SETUP=""
+if [ -n "${ORVALEN_EXE:-}" ]; then
+  [ -f "$ORVALEN_EXE" ] || { echo "No such file: $ORVALEN_EXE" >&2; exit 1; }
+else
+  configure_windows >/dev/null
+  cmake --build "$WINBUILD" -j "$(nproc)" --target windows_installer ||
+    { echo "No installer to take the pictures from (see scripts/windows-installer.sh), or set ORVALEN_EXE." >&2; exit 1; }
+  SETUP="$WINBUILD/Orvalen-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$WINBUILD/CMakeCache.txt")-setup.exe"
+fi
 
 SHOTS="$WINBUILD/screenshots"
 OUT="${ORVALEN_SCREENSHOT_DIR:-$ROOT/docs}"
@@ -49,13 +57,22 @@ wineserver -w
 # to a shared drive S: (a folder of the build, labelled as a share would be).
 C="$WINEPREFIX/drive_c"
 rm -rf "$C/users/ann" "$SHOTS/share"
-mkdir -p "$C/users/ann/photos" "$SHOTS/share/team" "$SHOTS/share/pictures" "$C/Program Files/Orvalen"
+mkdir -p "$C/users/ann/photos" "$SHOTS/share/team" "$SHOTS/share/pictures"
 echo "Quarterly figures" >"$C/users/ann/report.odt"
 echo "Minutes" >"$C/users/ann/notes.txt"
 echo "jpeg" >"$C/users/ann/photos/harbour.jpg"
 echo "Team share" >"$SHOTS/share/.windows-label"
 ln -sfn "$SHOTS/share" "$WINEPREFIX/dosdevices/s:"
-cp "$EXE" "$C/Program Files/Orvalen/orvalen.exe"
+PROGRAM="$C/Program Files/Orvalen/orvalen.exe"
+rm -f "$PROGRAM"
+if [ -n "$SETUP" ]; then
+  quiet wine "$SETUP" /S
+else
+  mkdir -p "$(dirname "$PROGRAM")"
+  cp "$ORVALEN_EXE" "$PROGRAM"
+fi
+# Judged by the file: a setup that installs nothing can still exit 0.
+[ -f "$PROGRAM" ] || { echo "No orvalen.exe in the prefix after installing $SETUP" >&2; exit 1; }
 cp "$SHOTS/drive.exe" "$C/windows/orvalen-drive.exe"
 
 drive() { wine 'C:\windows\orvalen-drive.exe' "$@" 2>"$SHOTS/drive.err" </dev/null | tr -d '\r'; }
