@@ -36,7 +36,8 @@ VIAddVersionKey LegalCopyright "Copyright (C) 2024 the Orvalen Team, GPL-3.0-or-
   !define MUI_ICON "${ICON}"
   !define MUI_UNICON "${ICON}"
 !endif
-!define MUI_FINISHPAGE_RUN "$INSTDIR\orvalen.exe"
+; No "Run Orvalen" box on the last page: it would start the program with
+; the installer's administrator rights, and so copy with them.
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
