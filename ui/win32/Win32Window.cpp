@@ -220,6 +220,17 @@ void Win32Window::layOut() {
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
+void Win32Window::fitRowHeight(std::string_view name) {
+    HWND list = control(name);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, tm.tmHeight + tm.tmExternalLeading);
+}
+
 void Win32Window::resizeLabel(std::string_view name) {
     const ControlBox* box = m_layout.find(name);
     HWND hwnd = control(name);

@@ -52,6 +52,8 @@ protected:
     // Fits the scale to the texts and places every control; the first call
     // centres the window on its monitor.
     void layOut();
+    // An owner-drawn list box's rows: one line of its font.
+    void fitRowHeight(std::string_view name);
     // A label sized to its text, after its text changed.
     void resizeLabel(std::string_view name);
     void setText(std::string_view name, std::string_view text);

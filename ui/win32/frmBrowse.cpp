@@ -59,7 +59,7 @@ frmBrowse::frmBrowse(mdlMain& shared, PathFields& fields, std::unique_ptr<platfo
         addControl(name, L"STATIC", layout.at(name).caption, SS_LEFT | SS_NOPREFIX, id);
     EnableWindow(control("File1"), FALSE);
     layOut();
-    fitFolderRows();
+    fitRowHeight("Dir1");
 
     loadVolumes();
     // The first showing starts where the process stands; the program sets no
@@ -111,7 +111,7 @@ LRESULT frmBrowse::proc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED: {
         const LRESULT result = Win32Window::proc(message, wParam, lParam);
-        fitFolderRows();
+        fitRowHeight("Dir1");
         return result;
     }
     default:
@@ -242,17 +242,6 @@ void frmBrowse::setFileListEnabled(bool enabled) { EnableWindow(control("File1")
 void frmBrowse::hideDialog(bool) { m_done = true; }
 
 MessageBox::Answer frmBrowse::showMessage(const MessageBox& box) { return ShowMessage(hwnd(), box); }
-
-void frmBrowse::fitFolderRows() {
-    HWND list = control("Dir1");
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, tm.tmHeight + tm.tmExternalLeading);
-}
 
 void frmBrowse::drawFolderRow(const DRAWITEMSTRUCT& item) const {
     if (item.itemID == static_cast<UINT>(-1) || item.itemID >= m_rows.size()) return;

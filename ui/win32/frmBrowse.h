@@ -52,7 +52,6 @@ private:
     int fillFolders(const std::string& highlight);
     void fillFiles(const std::string& highlight);
     void drawFolderRow(const DRAWITEMSTRUCT& item) const;
-    void fitFolderRows();
 
     std::unique_ptr<platform::VolumeSource> m_volumes;
     BrowseLogic m_logic;

@@ -91,6 +91,8 @@ frmMain::frmMain(mdlMain& shared)
     create(ORVALEN_CLASS_MAIN, Wide(kTitle), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, m_menu);
     buildControls();
     layOut();
+    fitRowHeight("lstSource");
+    fitRowHeight("lstDestination");
     // The initial state is list mode with an empty list.
     m_logic.Mode1();
 }
@@ -143,9 +145,11 @@ void frmMain::buildControls() {
         tool.lpszText = tip.data();
         SendMessageW(m_tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     };
+    // Drawn by the window, so that a long path loses its start, not its name.
     const auto list = [&](const char* name, int id) {
-        addControl(name, L"LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, id,
-                   WS_EX_CLIENTEDGE);
+        addControl(name, L"LISTBOX", "",
+                   WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                   id, WS_EX_CLIENTEDGE);
     };
     const auto label = [&](const char* name, int id, DWORD style = 0) {
         addControl(name, L"STATIC", layout.at(name).caption, SS_LEFT | SS_NOPREFIX | style, id);
@@ -204,7 +208,17 @@ LRESULT frmMain::proc(UINT message, WPARAM wParam, LPARAM lParam) {
             drawPath(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
+        if (wParam == IDC_lstSource || wParam == IDC_lstDestination) {
+            drawListRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
         break;
+    case WM_DPICHANGED: {
+        const LRESULT result = Win32Window::proc(message, wParam, lParam);
+        fitRowHeight("lstSource");
+        fitRowHeight("lstDestination");
+        return result;
+    }
     case WM_SETCURSOR:
         if (m_busy && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -289,6 +303,29 @@ void frmMain::drawPath(const DRAWITEMSTRUCT& item) const {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
     DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area, kFlags);
+}
+
+void frmMain::drawListRow(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) return;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    std::wstring path(static_cast<std::size_t>(SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0)), L'\0');
+    SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(path.data()));
+    RECT area = item.rcItem;
+    area.left += MulDiv(2, dpi(), 96);
+    // The end of a path, its name, tells the rows apart: a long one loses its start.
+    const int room = area.right - area.left;
+    const auto width = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(item.hDC, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring shown = path;
+    for (std::size_t cut = 1; cut < path.size() && width(shown) > room; ++cut) shown = L"\u2026" + path.substr(cut);
+    DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void frmMain::listSelectionChanged(HWND list) {

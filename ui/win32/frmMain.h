@@ -48,6 +48,7 @@ private:
     void buildControls();
     void listSelectionChanged(HWND list);
     void drawPath(const DRAWITEMSTRUCT& item) const;
+    void drawListRow(const DRAWITEMSTRUCT& item) const;
     void mnuFileExit_Click();
 
     // MainWindowView
