@@ -52,12 +52,5 @@ TEST(BrowseLogic, aFolderBelongsToTheLongestMountPointHoldingIt) {
     EXPECT_EQ(VolumeOf("/x", {"/mnt"}), "");
 }
 
-TEST(BrowseLogic, onlyAFileSourceUsesTheFileList) {
-    EXPECT_TRUE(FileListEnabled(true, false));
-    EXPECT_FALSE(FileListEnabled(false, false));
-    EXPECT_FALSE(FileListEnabled(true, true));
-    EXPECT_FALSE(FileListEnabled(false, true));
-}
-
 }  // namespace
 }  // namespace orvalen::ui

@@ -71,11 +71,7 @@ std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer, std::funct
     return record;
 }
 
-int clearNextAnswers() {
-    const int left = static_cast<int>(armedAnswers().size());
-    armedAnswers().clear();
-    return left;
-}
+void clearNextAnswers() { armedAnswers().clear(); }
 
 void MessageBoxPrompt::warn(const std::string& text) {
     if (!m_silenced) ShowMessageBox(m_parent, MessageBox::Warning(text));

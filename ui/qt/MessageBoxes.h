@@ -35,9 +35,8 @@ struct AnsweredBox {
 // it would have shown is recorded; `whileShown` runs where the user would act
 // with the box up. Answers queue up in the order given.
 std::shared_ptr<AnsweredBox> setNextAnswer(MessageBox::Answer answer, std::function<void()> whileShown = {});
-// Drops answers that no box took, so they cannot leak into the next test;
-// returns how many there were.
-int clearNextAnswers();
+// Drops answers that no box took, so they cannot leak into the next test.
+void clearNextAnswers();
 
 // The guard's questions as message boxes over `parent`. Once silenced
 // (the program is exiting) every question is answered Cancel unseen.

@@ -91,14 +91,9 @@ private:
 
 }  // namespace
 
-TwipsScale FitScale(QWidget& window, const WindowLayout& layout) {
-    const QtWindow metrics(window);
-    return FitWindow(layout, window.logicalDpiY(), metrics);
-}
-
 void LayOutWindow(QWidget& window, const WindowLayout& layout) {
-    const TwipsScale scale = FitScale(window, layout);
     QtWindow target(window);
+    const TwipsScale scale = FitWindow(layout, window.logicalDpiY(), target);
     PlaceWindow(layout, scale, target);
     const PixelSize client = scale.size(layout.width, layout.height);
     window.setFixedSize(client.width, client.height);

@@ -14,7 +14,4 @@ namespace orvalen::ui {
 // hold their controls, so boxes are measured from the frame.
 void LayOutWindow(QWidget& window, const WindowLayout& layout);
 
-// The scale `layout` takes in `window` at its current fonts.
-TwipsScale FitScale(QWidget& window, const WindowLayout& layout);
-
 }  // namespace orvalen::ui

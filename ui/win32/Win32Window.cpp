@@ -16,6 +16,17 @@ using platform::windows::Wide;
 
 namespace {
 
+// One line of a control's own font, with the font's leading.
+int LineSpacingOf(HWND control) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return tm.tmHeight + tm.tmExternalLeading;
+}
+
 std::set<HWND>& OurWindows() {
     static std::set<HWND> windows;
     return windows;
@@ -56,16 +67,7 @@ public:
     }
     PixelSize buttonMargin(const ControlBox&) const override { return {scaled(16), scaled(8)}; }
     int naturalHeight(const ControlBox& c) const override { return lineSpacing(c) + scaled(8); }
-    int lineSpacing(const ControlBox& c) const override {
-        HWND hwnd = m_window.control(c.name);
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
-        TEXTMETRICW tm{};
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        return tm.tmHeight + tm.tmExternalLeading;
-    }
+    int lineSpacing(const ControlBox& c) const override { return LineSpacingOf(m_window.control(c.name)); }
     std::string currentText(const ControlBox& c) const override {
         return Narrow(WindowTextOf(m_window.control(c.name)));
     }
@@ -222,13 +224,7 @@ void Win32Window::layOut() {
 
 void Win32Window::fitRowHeight(std::string_view name) {
     HWND list = control(name);
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, tm.tmHeight + tm.tmExternalLeading);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, LineSpacingOf(list));
 }
 
 void Win32Window::resizeLabel(std::string_view name) {
